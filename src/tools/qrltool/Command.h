@@ -1,0 +1,24 @@
+#pragma once
+// The commands of qrltool. Each lives in a file of its own and returns the process exit status:
+// 0 success, 1 the input was refused, 2 wrong usage or an input/output failure of the tool.
+
+#include <string>
+#include <vector>
+
+namespace qrl::tool {
+
+enum ExitStatus { kExitOk = 0, kExitRefused = 1, kExitUsage = 2 };
+
+using Arguments = std::vector<std::string>;
+
+struct TCommand {
+  const char* Name;
+  const char* Summary;
+  const char* Usage;  // printed by "qrltool COMMAND --help"
+  int (*Run)(const Arguments& args);
+};
+
+// The commands in the order "qrltool --help" lists them.
+const std::vector<TCommand>& Commands();
+
+}  // namespace qrl::tool
