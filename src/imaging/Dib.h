@@ -25,7 +25,8 @@ class TDib {
     return dib;
   }
 
-  static int StrideOf(int width) { return ((width * 24 + 31) / 32) * 4; }
+  // Computed in 64 bits so that very wide pictures cannot overflow before a size check sees them.
+  static int StrideOf(int width) { return static_cast<int>((std::int64_t{width} * 24 + 31) / 32 * 4); }
 
   bool Empty() const { return bytes_.size() < kHeaderSize; }
   int Width() const { return Field32(4); }

@@ -1,0 +1,75 @@
+#include "document/NoteBlock.h"
+
+#include "format/FontCodes.h"
+
+namespace qrl {
+
+namespace {
+
+std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+std::int32_t WrapSub(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+constexpr TColor kNoteYellow = 0x00FFFF;  // red 255, green 255, blue 0
+constexpr TColor kNoteBlack = 0x000000;
+
+// A character 0 would end the stored list early and shift every field after it.
+TStrings StorableLines(const TStrings& lines) {
+  TStrings storable = lines;
+  for (auto& line : storable) std::erase(line, '\0');
+  return storable;
+}
+
+}  // namespace
+
+TNoteBounds TNoteBounds::FromSize(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+  return {left, top, WrapAdd(left, width), WrapAdd(top, height)};
+}
+
+std::int32_t TNoteBounds::Width() const { return WrapSub(Right, Left); }
+std::int32_t TNoteBounds::Height() const { return WrapSub(Bottom, Top); }
+
+void ReadNoteBlock(TQLStream& stream, TStrings& lines, TNoteBounds& bounds) {
+  stream.ReadBlockStart(0);
+  stream.ChecksumOn();
+  stream.ReadSmallInt();
+  stream.ReadColor();
+  stream.ReadWord();
+  stream.ReadSmallInt();
+  stream.ReadColor();
+  stream.ReadSmallInt();
+  stream.ReadSmallInt();
+  stream.ReadLines(lines);
+  const std::int32_t left = stream.ReadLongInt();
+  const std::int32_t top = stream.ReadLongInt();
+  const std::int32_t width = stream.ReadLongInt();
+  const std::int32_t height = stream.ReadLongInt();
+  stream.ReadBlockEnd();
+  stream.CheckChecksum();
+  bounds = TNoteBounds::FromSize(left, top, width, height);
+}
+
+void WriteNoteBlock(TQLStream& destination, const TStrings& lines, const TNoteBounds& bounds) {
+  destination.BeginBlock();
+  destination.ChecksumOn();
+  destination.WriteSmallInt(0);
+  destination.WriteColor(kNoteYellow);
+  destination.WriteWord(FontCodeOf("Arial"));
+  destination.WriteSmallInt(0);
+  destination.WriteColor(kNoteBlack);
+  destination.WriteSmallInt(10);
+  destination.WriteSmallInt(4);
+  destination.WriteLines(StorableLines(lines));
+  destination.WriteLongInt(bounds.Left);
+  destination.WriteLongInt(bounds.Top);
+  destination.WriteLongInt(bounds.Width());
+  destination.WriteLongInt(bounds.Height());
+  destination.WriteChecksum();
+  destination.EndBlock();
+}
+
+}  // namespace qrl

@@ -1,0 +1,45 @@
+#pragma once
+// A named section of the flyer information: keys with multi-line values, in display order.
+// Keys are compared without regard to case; no key ever holds an empty value.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "format/TQLStream.h"
+
+namespace qrl {
+
+class TTextSection {
+ public:
+  std::string Name;
+
+  int Count() const { return static_cast<int>(keys_.size()); }
+  const std::string& Key(int index) const { return keys_.at(static_cast<std::size_t>(index)); }
+  const TStrings& Value(int index) const { return values_.at(static_cast<std::size_t>(index)); }
+  // Index of the key (compared without regard to case), or -1.
+  int IndexOf(const std::string& key) const;
+
+  // The first line of the key's value; empty when the key is absent.
+  std::string GetValue(const std::string& key) const;
+
+  // Stores `lines` as the key's value. An empty value (no lines, or one empty line) removes the
+  // key. When the key exists afterwards and position >= 0 (lowered to the last index), the
+  // entry trades places with the one at position; -1 keeps the order of arrival.
+  void SetValue(const std::string& key, TStrings lines, int position);
+
+ private:
+  TStrings keys_;
+  std::vector<TStrings> values_;
+};
+
+using TTextSections = std::vector<std::unique_ptr<TTextSection>>;
+
+// The first section named exactly `sectionName` (case counts), then its GetValue(key);
+// empty when there is no such section.
+std::string InfoValue(const TTextSections& sections, const std::string& sectionName, const std::string& key);
+
+// Windows-1252 case-insensitive equality, as key lookups use it.
+bool SameTextCp1252(const std::string& a, const std::string& b);
+
+}  // namespace qrl

@@ -1,0 +1,157 @@
+#include "fif/FifBitstream.h"
+
+#include <algorithm>
+
+#include "fif/FifStatus.h"
+
+namespace qrl {
+
+namespace {
+
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+// Bounded little-endian reads; running past the end means the stream was cut short.
+class THeaderReader {
+ public:
+  explicit THeaderReader(std::span<const std::uint8_t> data) : data_(data) {}
+  std::uint8_t U8() {
+    if (pos_ >= data_.size()) throw EFifError(fsDamaged, "header cut short");
+    return data_[pos_++];
+  }
+  std::uint32_t U32() {
+    std::uint32_t v = 0;
+    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(U8()) << (8 * i);
+    return v;
+  }
+  std::size_t Position() const { return pos_; }
+
+ private:
+  std::span<const std::uint8_t> data_;
+  std::size_t pos_ = 0;
+};
+
+void Require(bool condition, const char* what) {
+  if (!condition) throw EFifError(fsBadHeader, what);
+}
+
+void WritePlaneParams(const TFifPlaneParams& p, std::vector<std::uint8_t>& out) {
+  out.push_back(static_cast<std::uint8_t>(p.topLog2));
+  out.push_back(static_cast<std::uint8_t>(p.minLog2));
+  out.push_back(static_cast<std::uint8_t>(p.meanStep));
+  out.push_back(static_cast<std::uint8_t>(p.contrastLevels));
+  out.push_back(static_cast<std::uint8_t>(p.contrastDen));
+  for (int level = 0; level < p.Levels(); ++level) {
+    out.push_back(static_cast<std::uint8_t>(p.searchRadius[level]));
+    out.push_back(static_cast<std::uint8_t>(p.searchStep[level]));
+  }
+}
+
+TFifPlaneParams ReadPlaneParams(THeaderReader& in) {
+  TFifPlaneParams p;
+  p.topLog2 = in.U8();
+  p.minLog2 = in.U8();
+  Require(p.minLog2 >= kFifMinBlockLog2 && p.topLog2 <= kFifMaxBlockLog2 && p.minLog2 <= p.topLog2,
+          "block sizes");
+  p.meanStep = in.U8();
+  Require(p.meanStep >= 1 && p.meanStep <= 64, "mean step");
+  p.contrastLevels = in.U8();
+  p.contrastDen = in.U8();
+  Require(p.contrastLevels >= 1 && p.contrastLevels <= kFifMaxContrastLevels, "contrast levels");
+  // Contrast magnitudes up to 2 keep the rendered values bounded and the iteration meaningful.
+  Require(p.contrastDen >= 1 && p.contrastLevels <= 2 * p.contrastDen, "contrast range");
+  for (int level = 0; level < p.Levels(); ++level) {
+    p.searchRadius[level] = in.U8();
+    p.searchStep[level] = in.U8();
+    Require(p.searchRadius[level] <= kFifMaxSearchRadius, "search radius");
+    Require(p.searchStep[level] >= 1 && p.searchStep[level] <= 64, "search step");
+  }
+  return p;
+}
+
+}  // namespace
+
+void WriteFifHeader(const TFifHeader& header, std::vector<std::uint8_t>& out) {
+  out.insert(out.end(), kFifSignature.begin(), kFifSignature.end());
+  out.push_back(kFifVersion);
+  std::uint8_t flags = 0;
+  if (header.grey) flags |= kFifFlagGrey;
+  if (header.physicalSize) flags |= kFifFlagPhysicalSize;
+  out.push_back(flags);
+  out.push_back(static_cast<std::uint8_t>(header.quality));
+  Put32(out, static_cast<std::uint32_t>(header.width));
+  Put32(out, static_cast<std::uint32_t>(header.height));
+  if (header.physicalSize) {
+    Put32(out, static_cast<std::uint32_t>(header.physicalSize->width));
+    Put32(out, static_cast<std::uint32_t>(header.physicalSize->height));
+    out.push_back(static_cast<std::uint8_t>(header.physicalSize->unit));
+    out.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(header.physicalSize->exponent)));
+  }
+  WritePlaneParams(header.luma, out);
+  if (!header.grey) WritePlaneParams(header.chroma, out);
+}
+
+std::size_t ReadFifHeader(std::span<const std::uint8_t> data, TFifHeader& header) {
+  if (data.size() < kFifSignature.size() || !std::equal(kFifSignature.begin(), kFifSignature.end(), data.begin()))
+    throw EFifError(fsNotFif);
+  THeaderReader in(data.subspan(kFifSignature.size()));
+  TFifHeader h;
+  h.version = in.U8();
+  if (h.version != kFifVersion) throw EFifError(fsUnsupportedVersion);
+  const std::uint8_t flags = in.U8();
+  Require((flags & ~(kFifFlagGrey | kFifFlagPhysicalSize)) == 0, "unknown flags");
+  h.grey = (flags & kFifFlagGrey) != 0;
+  h.quality = in.U8();
+  Require(h.quality >= 1 && h.quality <= 100, "quality");
+  const std::uint32_t width = in.U32();
+  const std::uint32_t height = in.U32();
+  Require(width >= 1 && height >= 1 && width <= kFifMaxPictureSide && height <= kFifMaxPictureSide &&
+              std::int64_t{width} * height <= kFifMaxPicturePixels,
+          "picture size");
+  h.width = static_cast<int>(width);
+  h.height = static_cast<int>(height);
+  if (flags & kFifFlagPhysicalSize) {
+    TFifPhysicalSize p;
+    p.width = static_cast<std::int32_t>(in.U32());
+    p.height = static_cast<std::int32_t>(in.U32());
+    p.unit = static_cast<char>(in.U8());
+    p.exponent = static_cast<std::int8_t>(in.U8());
+    Require(p.width > 0 && p.height > 0, "physical size");
+    Require(p.unit == '"' || p.unit == 'm', "physical unit");
+    Require(p.exponent >= -9 && p.exponent <= 9, "physical exponent");
+    h.physicalSize = p;
+  }
+  h.luma = ReadPlaneParams(in);
+  if (!h.grey) h.chroma = ReadPlaneParams(in);
+  header = h;
+  return kFifSignature.size() + in.Position();
+}
+
+std::uint32_t Crc32(std::span<const std::uint8_t> data) {
+  static const auto table = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      std::uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (std::uint8_t b : data) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+void AppendFifChecksum(std::vector<std::uint8_t>& out) { Put32(out, Crc32(out)); }
+
+bool FifChecksumMatches(std::span<const std::uint8_t> data) {
+  if (data.size() < 4) return false;
+  const std::size_t n = data.size() - 4;
+  const std::uint32_t stored = static_cast<std::uint32_t>(data[n]) | (static_cast<std::uint32_t>(data[n + 1]) << 8) |
+                               (static_cast<std::uint32_t>(data[n + 2]) << 16) |
+                               (static_cast<std::uint32_t>(data[n + 3]) << 24);
+  return stored == Crc32(data.first(n));
+}
+
+}  // namespace qrl

@@ -1,0 +1,128 @@
+#include "fif/FifDecoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "fif/FifRender.h"
+#include "fif/FifStatus.h"
+#include "fif/FifSymbols.h"
+
+namespace qrl {
+
+struct TFifPicture {
+  TFifPlane planes[3];
+  int planeCount = 0;
+};
+
+namespace {
+
+std::uint8_t ToByte(float v) { return static_cast<std::uint8_t>(std::clamp(v + 0.5f, 0.0f, 255.0f)); }
+
+// Where output pixel x finds its chroma: the chroma grid has one pixel per two output pixels.
+struct TChromaTap {
+  int a, b;
+  float w;
+};
+
+std::vector<TChromaTap> ChromaTaps(int outputSize, int chromaSize) {
+  std::vector<TChromaTap> taps(static_cast<std::size_t>(outputSize));
+  for (int x = 0; x < outputSize; ++x) {
+    const float pos = std::clamp((x + 0.5f) * 0.5f - 0.5f, 0.0f, static_cast<float>(chromaSize - 1));
+    const int a = std::min(static_cast<int>(pos), chromaSize - 1);
+    taps[x] = {a, std::min(a + 1, chromaSize - 1), pos - static_cast<float>(a)};
+  }
+  return taps;
+}
+
+}  // namespace
+
+TFifDecoder::TFifDecoder(std::span<const std::uint8_t> data) {
+  try {
+    const std::size_t headerSize = ReadFifHeader(data, header_);
+    if (data.size() < headerSize + 4) throw EFifError(fsDamaged, "no picture data");
+    if (!FifChecksumMatches(data)) throw EFifError(fsDamaged, "checksum mismatch");
+    picture_ = std::make_unique<TFifPicture>();
+    TSymbolReader reader(data.subspan(headerSize, data.size() - headerSize - 4));
+    // Luma has its own probabilities; the two chroma planes share theirs.
+    std::vector<TFifPlaneContexts> contexts(2);
+    picture_->planeCount = header_.grey ? 1 : 3;
+    for (int i = 0; i < picture_->planeCount; ++i) {
+      TFifPlane& plane = picture_->planes[i];
+      plane.width = i == 0 ? header_.width : (header_.width + 1) / 2;
+      plane.height = i == 0 ? header_.height : (header_.height + 1) / 2;
+      CodePlane(reader, contexts[i == 0 ? 0 : 1], i == 0 ? header_.luma : header_.chroma, plane);
+    }
+    reader.CheckInput();
+  } catch (const std::bad_alloc&) {
+    throw EFifError(fsOutOfMemory);
+  }
+}
+
+TFifDecoder::~TFifDecoder() = default;
+TFifDecoder::TFifDecoder(TFifDecoder&&) noexcept = default;
+TFifDecoder& TFifDecoder::operator=(TFifDecoder&&) noexcept = default;
+
+void TFifDecoder::RenderBgr(int width, int height, std::uint8_t* firstRow, std::ptrdiff_t stride) const {
+  if (width < 1 || height < 1 || width > kFifMaxOutputSide || height > kFifMaxOutputSide ||
+      std::int64_t{width} * height > kFifMaxOutputPixels)
+    throw EFifError(fsBadOutputSize);
+  if (firstRow == nullptr || std::abs(stride) < std::ptrdiff_t{3} * width) throw EFifError(fsBadArgument);
+  try {
+    const TFifRatio sx{width, header_.width};
+    const TFifRatio sy{height, header_.height};
+    const TFifGrid luma = RenderPlane(picture_->planes[0], header_.luma, width, height, sx, sy);
+    if (picture_->planeCount == 1) {
+      for (int y = 0; y < height; ++y) {
+        std::uint8_t* out = firstRow + (height - 1 - y) * stride;
+        const float* in = &luma.pixels[static_cast<std::size_t>(y) * width];
+        for (int x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = ToByte(in[x]);
+      }
+      return;
+    }
+    const TFifPlane& cbPlane = picture_->planes[1];
+    const int cw = static_cast<int>((std::int64_t{cbPlane.width} * width + header_.width - 1) / header_.width);
+    const int ch = static_cast<int>((std::int64_t{cbPlane.height} * height + header_.height - 1) / header_.height);
+    const TFifGrid cb = RenderPlane(cbPlane, header_.chroma, cw, ch, sx, sy);
+    const TFifGrid cr = RenderPlane(picture_->planes[2], header_.chroma, cw, ch, sx, sy);
+    const std::vector<TChromaTap> tx = ChromaTaps(width, cw);
+    const std::vector<TChromaTap> ty = ChromaTaps(height, ch);
+    std::vector<float> cbRow(static_cast<std::size_t>(cw));
+    std::vector<float> crRow(static_cast<std::size_t>(cw));
+    for (int y = 0; y < height; ++y) {
+      const TChromaTap& t = ty[y];
+      for (int i = 0; i < cw; ++i) {
+        cbRow[i] = cb.At(i, t.a) + t.w * (cb.At(i, t.b) - cb.At(i, t.a)) - 128.0f;
+        crRow[i] = cr.At(i, t.a) + t.w * (cr.At(i, t.b) - cr.At(i, t.a)) - 128.0f;
+      }
+      std::uint8_t* out = firstRow + (height - 1 - y) * stride;
+      const float* in = &luma.pixels[static_cast<std::size_t>(y) * width];
+      for (int x = 0; x < width; ++x, out += 3) {
+        const TChromaTap& s = tx[x];
+        const float u = cbRow[s.a] + s.w * (cbRow[s.b] - cbRow[s.a]);
+        const float v = crRow[s.a] + s.w * (crRow[s.b] - crRow[s.a]);
+        const float l = in[x];
+        out[0] = ToByte(l + 1.772f * u);
+        out[1] = ToByte(l - 0.344136f * u - 0.714136f * v);
+        out[2] = ToByte(l + 1.402f * v);
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    throw EFifError(fsOutOfMemory);
+  }
+}
+
+TDib TFifDecoder::Render(int width, int height) const {
+  if (width < 1 || height < 1 || width > kFifMaxOutputSide || height > kFifMaxOutputSide ||
+      std::int64_t{width} * height > kFifMaxOutputPixels)
+    throw EFifError(fsBadOutputSize);
+  try {
+    TDib dib(width, height);
+    RenderBgr(width, height, dib.Pixels(), dib.Stride());
+    return dib;
+  } catch (const std::bad_alloc&) {
+    throw EFifError(fsOutOfMemory);
+  }
+}
+
+}  // namespace qrl

@@ -1,0 +1,173 @@
+#include "fif/FifEncoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "fif/FifPlaneEncoder.h"
+#include "fif/FifStatus.h"
+#include "fif/FifSymbols.h"
+
+namespace qrl {
+
+namespace {
+
+// Squared error weights of chroma against luma: a chroma plane is a quarter of the pixels but
+// each of its errors spreads over four output pixels and into two or three colour channels.
+static double kChromaLambdaFactor = getenv("CF") ? atof(getenv("CF")) : 0.3;
+
+TFifPlaneParams PlaneParams(int quality, bool chroma) {
+  TFifPlaneParams p;
+  p.topLog2 = 5;
+  p.minLog2 = getenv("ML") ? atoi(getenv("ML")) : 2;
+  p.meanStep = getenv("MS") ? atoi(getenv("MS")) : quality >= 90 ? 1 : quality >= 60 ? 2 : quality >= 30 ? 3 : 4;
+  p.contrastLevels = getenv("CL") ? atoi(getenv("CL")) : 8;
+  p.contrastDen = getenv("CD") ? atoi(getenv("CD")) : 8;
+  for (int level = 0; level < p.Levels(); ++level) {
+    const int size = 1 << (p.topLog2 - level);
+    p.searchRadius[level] = getenv("SR") ? atoi(getenv("SR")) : 4;
+    p.searchStep[level] = std::max(1, size / 8);
+  }
+  (void)chroma;
+  return p;
+}
+
+// Squared error per estimated bit that the encoder is willing to trade.
+double Lambda(int quality) { return (getenv("LA") ? atof(getenv("LA")) : 0.5) * std::pow(2.0, (100 - quality) / 8.0); }
+
+void CheckSize(int width, int height) {
+  if (width < 1 || height < 1 || width > kFifMaxPictureSide || height > kFifMaxPictureSide ||
+      std::int64_t{width} * height > kFifMaxPicturePixels)
+    throw EFifError(fsBadPicture, "picture size out of range");
+}
+
+void CheckOptions(const TFifEncodeOptions& options) {
+  if (options.quality < 1 || options.quality > 100) throw EFifError(fsBadArgument, "quality must be 1..100");
+  if (const auto& p = options.physicalSize) {
+    if (p->width <= 0 || p->height <= 0 || (p->unit != '"' && p->unit != 'm') || p->exponent < -9 ||
+        p->exponent > 9)
+      throw EFifError(fsBadArgument, "physical size");
+  }
+}
+
+// A plane halved in both directions (odd edges repeat their last pixel).
+TFifPlaneSource Halve(const TFifPlaneSource& full) {
+  TFifPlaneSource h;
+  h.width = (full.width + 1) / 2;
+  h.height = (full.height + 1) / 2;
+  h.pixels.resize(static_cast<std::size_t>(h.width) * h.height);
+  for (int y = 0; y < h.height; ++y) {
+    const int y0 = 2 * y;
+    const int y1 = std::min(2 * y + 1, full.height - 1);
+    for (int x = 0; x < h.width; ++x) {
+      const int x0 = 2 * x;
+      const int x1 = std::min(2 * x + 1, full.width - 1);
+      const auto at = [&](int xx, int yy) { return full.pixels[static_cast<std::size_t>(yy) * full.width + xx]; };
+      h.pixels[static_cast<std::size_t>(y) * h.width + x] = 0.25f * (at(x0, y0) + at(x1, y0) + at(x0, y1) + at(x1, y1));
+    }
+  }
+  return h;
+}
+
+std::vector<std::uint8_t> Assemble(const TFifHeader& header, const std::vector<TFifPlaneSource>& planes) {
+  const double lambda = Lambda(header.quality);
+  TSymbolWriter writer;
+  std::vector<TFifPlaneContexts> contexts(2);
+  for (std::size_t i = 0; i < planes.size(); ++i) {
+    const bool chroma = i > 0;
+    const TFifPlaneParams& params = chroma ? header.chroma : header.luma;
+    TFifPlane plane = EncodePlane(planes[i], params, chroma ? lambda * kChromaLambdaFactor : lambda);
+    CodePlane(writer, contexts[chroma ? 1 : 0], params, plane);
+  }
+  std::vector<std::uint8_t> out;
+  WriteFifHeader(header, out);
+  const std::vector<std::uint8_t> payload = writer.Coder().Finish();
+  out.insert(out.end(), payload.begin(), payload.end());
+  AppendFifChecksum(out);
+  return out;
+}
+
+TFifHeader MakeHeader(int width, int height, bool grey, const TFifEncodeOptions& options) {
+  TFifHeader header;
+  header.width = width;
+  header.height = height;
+  header.grey = grey;
+  header.quality = options.quality;
+  header.physicalSize = options.physicalSize;
+  header.luma = PlaneParams(options.quality, false);
+  if (!grey) header.chroma = PlaneParams(options.quality, true);
+  return header;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeFif(const TDib& picture, const TFifEncodeOptions& options) {
+  CheckOptions(options);
+  if (picture.Empty()) throw EFifError(fsBadPicture, "no picture");
+  const int width = picture.Width();
+  const int height = picture.Height();
+  CheckSize(width, height);
+  if (picture.Bytes().size() < TDib::kHeaderSize + static_cast<std::size_t>(picture.Stride()) * height)
+    throw EFifError(fsBadPicture, "picture bytes cut short");
+  try {
+    bool grey = true;
+    for (int y = 0; y < height && grey; ++y) {
+      const std::uint8_t* row = picture.ScanLine(y);
+      for (int x = 0; x < width; ++x, row += 3)
+        if (row[0] != row[1] || row[1] != row[2]) {
+          grey = false;
+          break;
+        }
+    }
+    std::vector<TFifPlaneSource> planes(grey ? 1 : 3);
+    for (auto& p : planes) {
+      p.width = width;
+      p.height = height;
+      p.pixels.resize(static_cast<std::size_t>(width) * height);
+    }
+    for (int y = 0; y < height; ++y) {
+      const std::uint8_t* row = picture.ScanLine(y);
+      for (int x = 0; x < width; ++x, row += 3) {
+        const std::size_t i = static_cast<std::size_t>(y) * width + x;
+        const float b = row[0];
+        const float g = row[1];
+        const float r = row[2];
+        if (grey) {
+          planes[0].pixels[i] = g;
+          continue;
+        }
+        planes[0].pixels[i] = 0.299f * r + 0.587f * g + 0.114f * b;
+        planes[1].pixels[i] = -0.168736f * r - 0.331264f * g + 0.5f * b + 128.0f;
+        planes[2].pixels[i] = 0.5f * r - 0.418688f * g - 0.081312f * b + 128.0f;
+      }
+    }
+    if (!grey) {
+      planes[1] = Halve(planes[1]);
+      planes[2] = Halve(planes[2]);
+    }
+    return Assemble(MakeHeader(width, height, grey, options), planes);
+  } catch (const std::bad_alloc&) {
+    throw EFifError(fsOutOfMemory);
+  }
+}
+
+std::vector<std::uint8_t> EncodeFifGrey(const std::uint8_t* pixels, int width, int height, std::ptrdiff_t stride,
+                                        const TFifEncodeOptions& options) {
+  CheckOptions(options);
+  if (pixels == nullptr) throw EFifError(fsBadPicture, "no picture");
+  CheckSize(width, height);
+  if (std::abs(stride) < width) throw EFifError(fsBadArgument, "stride shorter than a row");
+  try {
+    std::vector<TFifPlaneSource> planes(1);
+    planes[0].width = width;
+    planes[0].height = height;
+    planes[0].pixels.resize(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+      std::copy_n(pixels + y * stride, width, &planes[0].pixels[static_cast<std::size_t>(y) * width]);
+    return Assemble(MakeHeader(width, height, true, options), planes);
+  } catch (const std::bad_alloc&) {
+    throw EFifError(fsOutOfMemory);
+  }
+}
+
+}  // namespace qrl

@@ -1,0 +1,30 @@
+#pragma once
+// Evaluates the attractor of one plane's transformations directly on an output grid of any size:
+// each output pixel takes the contrast-scaled, mean-removed value of its domain point, sampled from
+// the previous iterate smoothed over twice the grid spacing. Iteration starts from the block means.
+
+#include <cstdint>
+#include <vector>
+
+#include "fif/FifSymbols.h"
+
+namespace qrl {
+
+// Grid pixels per plane pixel, num / den.
+struct TFifRatio {
+  std::int64_t num = 1;
+  std::int64_t den = 1;
+};
+
+struct TFifGrid {
+  int width = 0;
+  int height = 0;
+  std::vector<float> pixels;  // row by row, top row first; values on the 0..255 scale
+  float At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+// The grid of gridWidth x gridHeight pixels that shows the plane at scale (sx, sy).
+TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int gridWidth, int gridHeight,
+                     TFifRatio sx, TFifRatio sy);
+
+}  // namespace qrl

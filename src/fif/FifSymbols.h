@@ -1,0 +1,95 @@
+#pragma once
+// The coded form of one plane: its quadtree leaves (range blocks) with their parameters, and
+// the one piece of code that walks the quadtree and binarises every parameter. The same walk
+// writes (encoder) or reads (decoder), so the two sides cannot drift apart.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "fif/FifBitstream.h"
+#include "fif/RangeCoder.h"
+
+namespace qrl {
+
+// A range block: the quadtree square at (x, y) of side 1 << log2, clipped to the plane.
+struct TFifBlock {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t w = 0;
+  std::int32_t h = 0;
+  std::int32_t log2 = 0;
+  std::int32_t meanIndex = 0;  // block mean = meanIndex * meanStep
+  std::int32_t contrast = 0;   // contrast = contrast / contrastDen; 0: a flat block, no domain
+  std::int32_t isometry = 0;   // bit 2 transpose (square blocks only), then bit 0 mirror x, bit 1 mirror y
+  std::int32_t domainX = 0;    // top-left of the w x h domain in the half-size plane
+  std::int32_t domainY = 0;
+};
+
+struct TFifPlane {
+  int width = 0;
+  int height = 0;
+  std::vector<TFifBlock> blocks;  // in coding order: top blocks in raster order, depth first
+};
+
+// Adaptive probabilities shared by all planes of one kind (luma, or both chroma planes).
+struct TFifPlaneContexts {
+  static constexpr int kSignedClasses = 16;
+  struct TSigned {
+    TBitContext zero[3];
+    TBitContext sign;
+    TBitContext classBits[kSignedClasses];
+    TBitContext mantissa[kSignedClasses][kSignedClasses];
+  };
+  TBitContext split[kFifMaxLevels][3];
+  TSigned mean[2];  // by whether the block is a leaf of the smallest size
+  TBitContext contrastZero[kFifMaxLevels][3];
+  TBitContext contrastSign[kFifMaxLevels];
+  TBitContext contrastMagnitude[kFifMaxLevels][kFifMaxContrastLevels];
+  TBitContext isometry[8];
+  TBitContext offset[kFifMaxLevels][2][128];
+};
+
+// The domain search window of a block: offsets index 0 .. 2 * radius, position
+// base + (index - radius) * step in the half-size plane.
+int DomainBase(int position, int size);
+inline int DomainOffsetBits(int radius) {
+  int bits = 0;
+  while ((1 << bits) < 2 * radius + 1) ++bits;
+  return bits;
+}
+inline int MaxMeanIndex(int meanStep) { return (255 + meanStep - 1) / meanStep; }
+
+class TSymbolWriter {
+ public:
+  static constexpr bool kReading = false;
+  int Bit(TBitContext& context, int bit) {
+    coder_.Encode(context, bit);
+    return bit;
+  }
+  void CheckInput() const {}
+  TRangeEncoder& Coder() { return coder_; }
+
+ private:
+  TRangeEncoder coder_;
+};
+
+class TSymbolReader {
+ public:
+  static constexpr bool kReading = true;
+  explicit TSymbolReader(std::span<const std::uint8_t> data) : coder_(data) {}
+  int Bit(TBitContext& context, int) { return coder_.Decode(context); }
+  // Throws EFifError fsDamaged once the data ran out.
+  void CheckInput() const;
+
+ private:
+  TRangeDecoder coder_;
+};
+
+// Writes plane.blocks (which must tile the plane in coding order), or reads them into plane.blocks
+// (plane.width and plane.height set by the caller). Reading throws EFifError fsDamaged for
+// parameters out of range or a stream cut short.
+template <class IO>
+void CodePlane(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane);
+
+}  // namespace qrl

@@ -1,0 +1,66 @@
+#pragma once
+// An adaptive binary range coder: 32-bit range, carry-propagating low end, 12-bit probabilities
+// that move 1/32 of the way toward each coded bit. Every FIF parameter is coded as a sequence
+// of such bits, each with its own adaptive probability ("context").
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace qrl {
+
+// The probability, in 1/4096, that the next bit of this context is 0.
+class TBitContext {
+ public:
+  static constexpr int kBits = 12;
+  static constexpr std::uint32_t kOne = 1u << kBits;
+  std::uint32_t P0() const { return p0_; }
+  void Update(int bit) {
+    if (bit) p0_ -= p0_ >> kShift;
+    else p0_ += (kOne - p0_) >> kShift;
+  }
+  // Estimated cost of coding bit, in 1/256 bit (for rate decisions).
+  int Cost(int bit) const;
+
+ private:
+  static constexpr int kShift = 5;
+  std::uint32_t p0_ = kOne / 2;
+};
+
+class TRangeEncoder {
+ public:
+  void Encode(TBitContext& context, int bit);
+  // Codes count low bits of value, most significant first, each with probability 1/2.
+  void EncodeDirect(std::uint32_t value, int count);
+  // Flushes the coder and hands over the bytes.
+  std::vector<std::uint8_t> Finish();
+
+ private:
+  void ShiftLow();
+  std::uint64_t low_ = 0;
+  std::uint32_t range_ = 0xFFFFFFFFu;
+  std::uint8_t cache_ = 0;
+  std::uint64_t cacheSize_ = 1;
+  std::vector<std::uint8_t> out_;
+};
+
+class TRangeDecoder {
+ public:
+  explicit TRangeDecoder(std::span<const std::uint8_t> data);
+  int Decode(TBitContext& context);
+  std::uint32_t DecodeDirect(int count);
+  // True once the decoder has needed bytes beyond the end of its data: the stream was cut short.
+  bool Overrun() const { return overrun_; }
+
+ private:
+  std::uint8_t NextByte();
+  void Normalize();
+  std::span<const std::uint8_t> data_;
+  std::size_t pos_ = 0;
+  std::uint32_t range_ = 0xFFFFFFFFu;
+  std::uint32_t code_ = 0;
+  bool overrun_ = false;
+};
+
+}  // namespace qrl

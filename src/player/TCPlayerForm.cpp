@@ -1,0 +1,877 @@
+#include "player/TCPlayerForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QScreen>
+#include <QUrl>
+#include <cmath>
+#include <filesystem>
+
+#include "document/SwitchValue.h"
+#include "document/TFlyer.h"
+#include "document/TFlyerLoader.h"
+#include "elements/QtTextMeasurer.h"
+#include "elements/TCKbClick.h"
+#include "elements/TCKbTekst.h"
+#include "format/QuireleafException.h"
+#include "player/CommandState.h"
+#include "player/PageRendering.h"
+#include "player/PointerSearch.h"
+#include "player/TFlyerPanel.h"
+#include "player/TNavBarPanel.h"
+#include "player/TPrompts.h"
+#include "player/TSoundPlayer.h"
+#include "player/TUrlOpener.h"
+#include "player/TWindowedControls.h"
+#include "windows/NavGlyphs.h"
+#include "windows/PlayerCursors.h"
+#include "windows/TCustomSplashForm.h"
+#include "windows/TSplashController.h"
+
+namespace qrl {
+namespace {
+
+constexpr int kStartSplashMs = 3000;
+constexpr int kLoadSplashMs = 2000;
+constexpr int kSizeMoveSettleMs = 250;  // a user's resize counts as finished after this pause
+
+QString AppTitle() { return QString::fromLatin1(kApplicationTitle); }
+
+QString FromUtf8OrCp1252(const std::string& bytes) {
+  const QString text = QString::fromUtf8(bytes);
+  return text.contains(QChar::ReplacementCharacter) ? FromCp1252(bytes) : text;
+}
+
+// Rounds halves to the even neighbour, as the closing percentages do.
+int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const QKeySequence& key = {}) {
+  auto* action = new QAction(QString::fromLatin1(caption), owner);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setShortcut(key);
+  // Shortcuts also work while the menu bar is hidden.
+  owner->addAction(action);
+  return action;
+}
+
+}  // namespace
+
+TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> arguments, QWidget* parent)
+    : QMainWindow(parent),
+      services_(services),
+      arguments_(std::move(arguments)),
+      splash_(new TSplashController(this)) {
+  setObjectName(QStringLiteral("CPlayerForm"));
+  setWindowTitle(QStringLiteral("(runtime)"));
+  setAcceptDrops(true);
+  CreateMenus();
+  CreateClient();
+  sizeMoveTimer_.setSingleShot(true);
+  connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
+
+  // FormCreate.
+  SetLoadPhase({});
+  setWindowTitle(AppTitle());
+  FlyerTitle = AppTitle();
+  SetShowMenu(true);
+  SetShowNavBar(true);
+  EnableFlyerControls(false);
+  inSizeMove_ = false;
+  SetClientSize(TFlyer::kStandardWidth, TFlyer::kStandardHeight + kNavBarHeight);
+  if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+TCPlayerForm::~TCPlayerForm() {
+  // The controls refer to the flyer's occurrences: they go first.
+  windowed_.reset();
+  services_.sound.Stop();
+}
+
+void TCPlayerForm::CreateMenus() {
+  MenOpen = MakeAction(this, "MenOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
+  MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
+  MenExit = MakeAction(this, "MenExit", "E&xit");
+  MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
+  MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
+  MenShowMenu = MakeAction(this, "MenShowMenu", "Show &Menu", QKeySequence(Qt::CTRL | Qt::Key_M));
+  MenShowNavbar = MakeAction(this, "MenShowNavbar", "Show &Nav Bar", QKeySequence(Qt::CTRL | Qt::Key_N));
+  MenAbout = MakeAction(this, "MenAbout", "&About Quireleaf Player...");
+  MenAboutCustom = MakeAction(this, "MenAboutCustom", "");
+  MenAboutCustom->setText(TCustomSplashForm::AboutCaption() + QStringLiteral("..."));
+  for (QAction* toggle : {MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar}) toggle->setCheckable(true);
+  MenFullScreen->setVisible(false);
+  MenFullScreen->setEnabled(false);
+  MenAbout->setVisible(false);
+  MenAboutCustom->setVisible(false);
+
+  fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
+  fileMenu_->addAction(MenOpen);
+  fileMenu_->addAction(MenClose);
+  fileMenu_->addSeparator();
+  fileMenu_->addAction(MenExit);
+  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  view->addActions({MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar});
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  help->addActions({MenAbout, MenAboutCustom});
+
+  // The popup's display items are their main-menu twins: same command, same tick.
+  PupPresentation = MenPresentation;
+  PupFullScreen = MenFullScreen;
+  PupShowMenu = MenShowMenu;
+  PupShowNavBar = MenShowNavbar;
+  PupFlyer = new QMenu(this);
+  PupFlyer->setObjectName(QStringLiteral("PupFlyer"));
+  PupCopyText = PupFlyer->addAction(QStringLiteral("&Copy Text to Clipboard"));
+  PupCopyText->setObjectName(QStringLiteral("PupCopyText"));
+  PupOpenWebPage = PupFlyer->addAction(QStringLiteral("&Open Web Page"));
+  PupOpenWebPage->setObjectName(QStringLiteral("PupOpenWebPage"));
+  N4 = PupFlyer->addSeparator();
+  PupFlyer->addActions({PupPresentation, PupFullScreen, PupShowMenu, PupShowNavBar});
+  PupCopyText->setVisible(false);
+  PupOpenWebPage->setVisible(false);
+
+  connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
+  connect(MenClose, &QAction::triggered, this, [this] { RequestClose(false); });
+  connect(MenExit, &QAction::triggered, this, &QWidget::close);
+  connect(MenPresentation, &QAction::triggered, this, &TCPlayerForm::PresentationClick);
+  connect(MenFullScreen, &QAction::triggered, this, &TCPlayerForm::FullScreenClick);
+  connect(MenShowMenu, &QAction::triggered, this, &TCPlayerForm::ShowMenuClick);
+  connect(MenShowNavbar, &QAction::triggered, this, &TCPlayerForm::ShowNavBarClick);
+  connect(MenAbout, &QAction::triggered, this, [this] { ShowAbout(false); });
+  connect(MenAboutCustom, &QAction::triggered, this, [this] { ShowAbout(true); });
+  connect(PupCopyText, &QAction::triggered, this, &TCPlayerForm::PupCopyTextClick);
+  connect(PupOpenWebPage, &QAction::triggered, this, &TCPlayerForm::PupOpenWebPageClick);
+}
+
+void TCPlayerForm::CreateClient() {
+  client_ = new QWidget(this);
+  client_->setObjectName(QStringLiteral("client"));
+  client_->setAutoFillBackground(true);
+  QPalette black = client_->palette();
+  black.setColor(QPalette::Window, Qt::black);
+  client_->setPalette(black);
+  setCentralWidget(client_);
+  client_->installEventFilter(this);
+
+  pnlFlyer_ = new TFlyerPanel(client_);
+  pnlFlyer_->pbxFlyer->OnPaint = [this](QPainter& p) { pbxFlyerPaint(p); };
+  pnlButtons_ = new TNavBarPanel(client_);
+  windowed_ = std::make_unique<TWindowedControls>(pnlFlyer_, services_.measurer,
+                                                  [this]() -> const QImage& { return pageBitmap_; });
+
+  connect(pnlFlyer_, &TFlyerPanel::MouseDown, this, [this](QWidget* sender, QMouseEvent* e) {
+    pnlFlyerMouseDown(sender, e->button(), e->position().toPoint(), e->globalPosition().toPoint());
+  });
+  connect(pnlFlyer_, &TFlyerPanel::MouseMove, this,
+          [this](QMouseEvent* e) { pnlFlyerMouseMove(e->position().toPoint()); });
+  connect(pnlButtons_, &TNavBarPanel::MouseDown, this, [this](QWidget* sender, QMouseEvent* e) {
+    pnlFlyerMouseDown(sender, e->button(), e->position().toPoint(), e->globalPosition().toPoint());
+  });
+  connect(pnlButtons_->wsbPageUp, &QAbstractButton::clicked, this, &TCPlayerForm::wsbPageUpClick);
+  connect(pnlButtons_->wsbPageDown, &QAbstractButton::clicked, this, &TCPlayerForm::wsbPageDownClick);
+  connect(pnlButtons_->wsbMute, &QAbstractButton::clicked, this, &TCPlayerForm::wsbMuteClick);
+  connect(pnlButtons_->wsbClose, &QAbstractButton::clicked, this, &TCPlayerForm::wsbCloseClick);
+  connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
+  connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
+  connect(this, &TCPlayerForm::PopupRequested, this, [this](QPoint at) { PupFlyer->popup(at); });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up, phases, requests.
+
+bool TCPlayerForm::Switch(char letter) const { return SwitchGiven(arguments_, letter); }
+int TCPlayerForm::SwitchValue(char letter) const { return qrl::SwitchValue(arguments_, letter); }
+
+void TCPlayerForm::StartUp() {
+  SetLoadPhase({});
+  FrameWidth = frameGeometry().width() - client_->width();
+  FrameHeight = frameGeometry().height() - client_->height();
+  const int p = SwitchValue('p');
+  MenPresentation->setChecked((OpenPresMode && p != 0) || p >= 1);
+  if (p == 3) MenFullScreen->setChecked(true);
+  MenAboutCustom->setVisible(true);
+  ApplyPresentationMode();
+
+  QString path;
+  for (const std::string& arg : arguments_) {
+    if (!arg.empty() && arg[0] == '-') continue;
+    path = QString::fromStdString(arg);
+    break;
+  }
+  OpenedExternally = true;
+  DeleteOnClose = false;
+  bool opened = false;
+  if (!path.isEmpty() && QFileInfo(path).isFile()) {
+    DeleteOnClose = Switch('r');
+    RequestOpen(path);
+    DeleteOnClose = Switch('r');
+    opened = flyer_ != nullptr;
+  }
+  if (!opened && !Switch('t')) splash_->ShowSplash(QString::fromLatin1(kVersionText), {}, kStartSplashMs);
+}
+
+void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
+  loadPhase_ = value;
+  const TCommandState c = DeriveCommandState({value, presentationLayout_});
+  MenClose->setEnabled(c.close);
+  if (c.busyCursor != busyCursor_) {
+    busyCursor_ = c.busyCursor;
+    if (busyCursor_)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      QApplication::restoreOverrideCursor();
+  }
+  UpdateTrackSizes();
+}
+
+void TCPlayerForm::RequestOpen(const QString& requested) {
+  SetLoadPhase(loadPhase_.With(lpOpenReq));
+  if (loadPhase_.Has(lpBuilding)) {
+    PendingOpen = requested;
+    return;
+  }
+  QString path = requested;
+  if (path.isEmpty()) {
+    path = services_.prompts.OpenFlyerDialog(
+        QStringLiteral("Open Quireleaf"),
+        QStringLiteral("Quireleaf (*.QRL *.qrl);;Quireleaf Kickstarter (*.EXE *.exe)"), LastFlyerDir);
+  }
+  if (!path.isEmpty() && QFileInfo(path).isFile()) {
+    if (loadPhase_.Has(lpOpened) && !CloseFlyer()) {
+      SetLoadPhase(loadPhase_.Without(lpOpenReq));
+      return;
+    }
+    LastFlyerDir = QFileInfo(path).absolutePath();
+    LoadFlyer(path);
+  }
+  SetLoadPhase(loadPhase_.Without(lpOpenReq));
+  DeleteOnClose = false;
+}
+
+void TCPlayerForm::RequestClose(bool closeApp) {
+  if (loadPhase_.Has(lpBuilding)) {
+    TLoadPhase p = loadPhase_.With(lpCloseReq);
+    if (closeApp) p = p.With(lpCloseApp);
+    SetLoadPhase(p);
+    return;
+  }
+  if (closeApp)
+    close();
+  else
+    CloseFlyer();
+}
+
+bool TCPlayerForm::CloseFlyer() {
+  services_.sound.Stop();
+  if (!Switch('t')) splash_->HideSplash(true);
+  UnloadFlyer();
+  pnlFlyer_->update();
+  if (loadPhase_.Has(lpCloseApp)) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  return true;
+}
+
+void TCPlayerForm::UnloadFlyer() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  services_.sound.Stop();
+  windowed_->Clear();
+  if (flyer_) {
+    flyer_->TempFiles().DeleteAllTempFiles();
+    setWindowTitle(FlyerTitle + QStringLiteral(" (closing)"));
+    const std::size_t count = flyer_->Elements.size();
+    for (std::size_t number = 1; number <= count; ++number) {
+      if (number % 100 == 0) {
+        const int percent = RoundHalfEven(static_cast<double>(number) * 100.0 / static_cast<double>(count));
+        setWindowTitle(FlyerTitle + QStringLiteral(" (closing %1%)").arg(percent));
+      }
+      TSaveRec& entry = *flyer_->Elements[number - 1];
+      entry.Control.reset();
+      entry.Sound.reset();
+    }
+    flyer_->Unload();
+    flyer_.reset();
+  }
+  history_.Clear();
+  currentPage_ = 0;
+  popupText_ = nullptr;
+  popupLink_ = nullptr;
+  FlyerTitle = AppTitle();
+  setWindowTitle(FlyerTitle);
+  pageBitmap_ = QImage();
+  SetLoadPhase(loadPhase_.Intersect({lpCloseApp, lpOpenReq}));
+  EnableFlyerControls(false);
+  flyerCursor_ = crDefaultArrow;
+  pnlFlyer_->unsetCursor();
+  QApplication::restoreOverrideCursor();
+  if (DeleteOnClose && !fileName_.isEmpty()) {
+    QFile::remove(fileName_);
+    DeleteOnClose = false;
+  }
+  fileName_.clear();
+}
+
+void TCPlayerForm::HandleException(const std::exception& e) {
+  services_.prompts.ShowMessage(FromUtf8OrCp1252(HandleExceptionMessage(e, Switch('d'))));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading.
+
+bool TCPlayerForm::LoadFlyer(const QString& path) {
+  windowed_->Clear();
+  history_.Clear();
+  pageBitmap_ = QImage();
+  currentPage_ = 0;
+  pnlButtons_->wsbMute->setChecked(Switch('s'));
+  pnlButtons_->wsbNote->setChecked(false);
+  SetLoadPhase({lpLoading, lpBuilding});
+  bool result = false;
+  fileName_ = path;
+  try {
+    flyer_ = std::make_unique<TFlyer>(services_.measurer);
+    flyer_->FlyerTitle = FlyerTitle.toStdString();
+    if (const QScreen* s = screen()) flyer_->Context().ScreenBitsPerPixel = s->depth() <= 8 ? 8 : 24;
+    TFlyerLoader loader(*flyer_, *this);
+    const TLoadResult outcome = loader.LoadFlyer(path.toStdString());
+    SetLoadPhase(loadPhase_.Without(lpLoading));
+    if (outcome == TLoadResult::lrClosedInScan) {
+      if (!Switch('t')) splash_->HideSplash(true);
+      CloseFlyer();
+      QApplication::restoreOverrideCursor();
+      return false;
+    }
+    if (outcome == TLoadResult::lrComplete || outcome == TLoadResult::lrClosedAfterBuild)
+      SetLoadPhase(loadPhase_.Without(lpBuilding).With(lpOpened));
+    if (outcome == TLoadResult::lrComplete) {
+      setWindowTitle(FlyerTitle);
+      result = true;
+    } else {
+      CloseFlyer();
+    }
+  } catch (const std::exception& e) {
+    UnloadFlyer();
+    HandleException(e);
+  }
+  if (!Switch('t')) splash_->HideSplash(false);
+  if (loadPhase_.Has(lpOpenReq)) RequestOpen(PendingOpen);
+  return result;
+}
+
+void TCPlayerForm::SetCaption(const std::string& text) { setWindowTitle(FromCp1252(text)); }
+
+void TCPlayerForm::ProcessEvents() { QApplication::processEvents(); }
+
+bool TCPlayerForm::CloseRequested() { return loadPhase_.Has(lpCloseReq); }
+
+// The note window arrives with saving; until then no note can hold unsaved changes.
+bool TCPlayerForm::MustFinishBuilding() { return false; }
+
+void TCPlayerForm::InfoRead(TFlyer& flyer) {
+  FlyerTitle = FromCp1252(flyer.FlyerTitle);
+  setWindowTitle(FlyerTitle);
+  const std::string creator = flyer.InfoValue("Special", "Creator");
+  pnlButtons_->lblCreator->setText(creator.empty() ? QStringLiteral("Quireleaf") : FromCp1252(creator));
+  if (!flyer.IsStandardSize()) MenPresentation->setChecked(true);
+  if (!Switch('t'))
+    splash_->ShowSplash(QString::fromLatin1(kVersionText), FromCp1252(flyer.InfoValue("Special", "Company")),
+                        kLoadSplashMs);
+}
+
+void TCPlayerForm::ScanEnded(TFlyer& flyer) {
+  SetLoadPhase(loadPhase_.Without(lpLoading));
+  if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
+  ApplyNavBarVisibility();
+}
+
+void TCPlayerForm::FirstPageReady(TFlyer&) {
+  if (!Switch('t')) splash_->HideSplash(false);
+  SizeFlyerArea(MenPresentation->isChecked());
+  GoToPage(1, false);
+}
+
+void TCPlayerForm::ApplyNavBarVisibility() {
+  const auto visibility = flyer_ ? flyer_->NavBarVisibility() : std::nullopt;
+  if (!visibility) return;
+  pnlButtons_->wsbPageDown->setVisible(visibility->PageButtons);
+  pnlButtons_->wsbPageUp->setVisible(visibility->PageButtons);
+  pnlButtons_->wsbClose->setVisible(visibility->Close);
+  pnlButtons_->wsbMute->setVisible(visibility->Mute);
+  pnlButtons_->wsbNote->setVisible(visibility->Note);
+  pnlButtons_->wsbInfo->setVisible(visibility->Info);
+}
+
+void TCPlayerForm::ShowFlyer() {
+  if (loadPhase_.Has(lpShow)) return;
+  pnlButtons_->setVisible(MenShowNavbar->isChecked());
+  SetLoadPhase(loadPhase_.With(lpShow));
+  EnableFlyerControls(true);
+  ApplyPresentationMode();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Page view.
+
+int TCPlayerForm::PageCount() const { return flyer_ ? static_cast<int>(flyer_->Pages.size()) : 0; }
+
+void TCPlayerForm::GoToPage(int page, bool silent) {
+  history_.GoTo(page);
+  ShowPage(page, silent);
+}
+
+void TCPlayerForm::ShowPage(int index, bool silent) {
+  if (!flyer_ || index < 0 || index >= PageCount()) return;
+  TPlayerPage& background = *flyer_->Pages[0];
+  if (currentPage_ == 0)
+    for (TCKbOccurrence* o : background.WindowedList) windowed_->Show(o);
+  TPlayerPage& page = *flyer_->Pages[static_cast<std::size_t>(index)];
+  if (!page.Built) flyer_->BuildPage(index);
+  pageBitmap_ = RenderPageImage(*flyer_, index);
+  if (currentPage_ != 0)
+    for (TCKbOccurrence* o : flyer_->Pages[currentPage_]->WindowedList) windowed_->Hide(o);
+  currentPage_ = index;
+  for (TCKbOccurrence* o : page.WindowedList) windowed_->Show(o);
+  // Background controls lie under the page's own; keep their stacking after a rescale.
+  for (TCKbOccurrence* o : page.WindowedList)
+    if (QWidget* control = windowed_->ControlOf(o)) control->raise();
+  ShowFlyer();
+  pnlFlyer_->pbxFlyer->repaint();
+  if (page.Sound != nullptr && !silent) PlayElementSound(page.Sound);
+  UpdatePageButtons();
+}
+
+void TCPlayerForm::UpdatePageButtons() {
+  pnlButtons_->wsbPageDown->setEnabled(currentPage_ > 1);
+  pnlButtons_->wsbPageUp->setEnabled(currentPage_ != 0 && currentPage_ < PageCount() - 1);
+}
+
+void TCPlayerForm::pbxFlyerPaint(QPainter& painter) {
+  if (!loadPhase_.Has(lpShow) || pageBitmap_.isNull()) return;
+  painter.drawImage(QPoint(0, 0), pageBitmap_);
+}
+
+void TCPlayerForm::pnlFlyerMouseMove(QPoint position) {
+  if (!loadPhase_.Has(lpShow) || currentPage_ == 0 || !flyer_) return;
+  const TPointerHit hit = FindOccurrenceUnderPointer(flyer_->Pages[currentPage_]->DrawList,
+                                                     flyer_->Pages[0]->DrawList, true, position.x(), position.y());
+  const int shape = PointerShapeFor(hit.found);
+  if (shape == flyerCursor_) return;
+  flyerCursor_ = shape;
+  if (shape == crDefaultArrow)
+    pnlFlyer_->unsetCursor();
+  else
+    pnlFlyer_->setCursor(PlayerCursor(shape, devicePixelRatioF()));
+}
+
+void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint position, QPoint globalPosition) {
+  if (button == Qt::MiddleButton) return;
+  TPointerHit hit;
+  const bool pageShown = loadPhase_.Has(lpShow) && currentPage_ != 0 && flyer_;
+  if (pageShown)
+    hit = FindOccurrenceUnderPointer(flyer_->Pages[currentPage_]->DrawList, flyer_->Pages[0]->DrawList,
+                                     button == Qt::LeftButton, position.x(), position.y());
+  if (button == Qt::LeftButton) {
+    auto* click = dynamic_cast<TCKbOccClick*>(hit.found);
+    if (click == nullptr) return;
+    const bool silent = click->ClickSound != nullptr;
+    if (silent) PlayElementSound(click->ClickSound);
+    const TClickOutcome outcome = ClickOutcome(click->Action, currentPage_, PageCount(), history_);
+    switch (outcome.effect) {
+      case TClickEffect::None: break;
+      case TClickEffect::GoToPage: GoToPage(outcome.page, silent); break;
+      case TClickEffect::Back: ShowPage(history_.Back(currentPage_), silent); break;
+      case TClickEffect::Close: RequestClose(OpenedExternally); break;
+      case TClickEffect::OpenUrl: OpenUrl(click->LinkText); break;
+    }
+    return;
+  }
+  if (button != Qt::RightButton) return;
+  const TPopupItems items = PopupItemsFor(pageShown, hit);
+  PupCopyText->setVisible(items.copyText);
+  N4->setVisible(items.printPage);
+  PupOpenWebPage->setVisible(items.openWebPage);
+  if (items.popupText) popupText_ = items.popupText;
+  if (items.popupLink) popupLink_ = items.popupLink;
+  // The pointer's own screen position: adding the sender's offset to the window's would count
+  // the window's position twice when the window itself is the sender.
+  emit PopupRequested(globalPosition + QPoint(10, 10));
+}
+
+void TCPlayerForm::PlayElementSound(const TCKbOccSound* sound) {
+  if (sound == nullptr || pnlButtons_->wsbMute->isChecked()) return;
+  services_.sound.Play(QString::fromStdString(sound->WaveFileName), sound->Loop);
+}
+
+void TCPlayerForm::OpenUrl(const std::string& address) {
+  const QString text = FromCp1252(address);
+  if (!services_.urls.OpenAddress(text))
+    services_.prompts.ShowMessage(QStringLiteral("Could not open file '") + text +
+                                  QStringLiteral("'. You may need to set the browser to use."));
+}
+
+void TCPlayerForm::PupCopyTextClick() {
+  if (auto* text = dynamic_cast<TCKbOccTekst*>(popupText_))
+    QApplication::clipboard()->setText(FromCp1252(text->WholeText()));
+}
+
+void TCPlayerForm::PupOpenWebPageClick() {
+  if (auto* link = dynamic_cast<TCKbOccClick*>(popupLink_)) OpenUrl(link->LinkText);
+}
+
+void TCPlayerForm::ShowAbout(bool custom) {
+  TCustomSplashForm about(QString::fromLatin1(kVersionText), {}, true, this);
+  if (!custom) about.setWindowTitle(QStringLiteral("About Quireleaf Player"));
+  connect(&about, &TCustomSplashForm::LinkActivated, this, [this](const QString& address) {
+    services_.urls.OpenAddress(address);
+  });
+  about.exec();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Nav bar and commands.
+
+void TCPlayerForm::wsbPageUpClick() {
+  if (currentPage_ < PageCount() - 1) GoToPage(currentPage_ + 1, false);
+}
+
+void TCPlayerForm::wsbPageDownClick() {
+  if (currentPage_ > 1) GoToPage(currentPage_ - 1, false);
+}
+
+void TCPlayerForm::wsbMuteClick() {
+  if (pnlButtons_->wsbMute->isChecked()) {
+    services_.sound.Stop();
+    return;
+  }
+  if (flyer_ && currentPage_ != 0) PlayElementSound(flyer_->Pages[currentPage_]->Sound);
+}
+
+void TCPlayerForm::wsbCloseClick() {
+  const bool flyerPresent = loadPhase_.Has(lpLoading) || loadPhase_.Has(lpBuilding) || loadPhase_.Has(lpShow);
+  RequestClose(OpenedExternally || !flyerPresent);
+}
+
+void TCPlayerForm::MenOpenClick() {
+  OpenedExternally = false;
+  RequestOpen({});
+}
+
+void TCPlayerForm::EnableFlyerControls(bool shown) {
+  if (!shown) {
+    pnlButtons_->lblCreator->setText(AppTitle());
+    for (QWidget* b : {static_cast<QWidget*>(pnlButtons_->wsbPageDown), static_cast<QWidget*>(pnlButtons_->wsbPageUp),
+                       static_cast<QWidget*>(pnlButtons_->wsbMute), static_cast<QWidget*>(pnlButtons_->wsbNote),
+                       static_cast<QWidget*>(pnlButtons_->wsbInfo), static_cast<QWidget*>(pnlButtons_->wsbClose)})
+      b->setVisible(true);
+    pnlButtons_->wsbPageDown->setEnabled(false);
+    pnlButtons_->wsbPageUp->setEnabled(false);
+  }
+  pnlButtons_->wsbMute->setEnabled(shown);
+  pnlButtons_->wsbNote->setEnabled(shown);
+  pnlButtons_->wsbInfo->setEnabled(shown);
+  MenShowNavbar->setEnabled(shown);
+  MenShowMenu->setEnabled(shown);
+  SetFullScreenItems(presentationLayout_, presentationLayout_);
+  SetShowMenu(MenShowMenu->isChecked());
+  SetShowNavBar(MenShowNavbar->isChecked());
+}
+
+void TCPlayerForm::SetFullScreenItems(bool visible, bool enable) {
+  MenFullScreen->setVisible(visible);
+  MenFullScreen->setEnabled(enable && loadPhase_.Has(lpShow));
+}
+
+void TCPlayerForm::SetShowMenu(bool on) {
+  MenShowMenu->setChecked(on);
+  menuBar()->setVisible(on || !loadPhase_.Has(lpShow));
+  UpdateTrackSizes();
+}
+
+void TCPlayerForm::SetShowNavBar(bool on) {
+  const bool wasHidden = pnlButtons_->isHidden();
+  const bool presentation = MenPresentation->isChecked();
+  const bool visible = loadPhase_.Has(lpShow) ? on : !presentation;
+  pnlButtons_->setVisible(visible);
+  if (on && wasHidden && !presentation && visible)
+    SetClientSize(client_->width(), client_->height() + kNavBarHeight);
+  MenShowNavbar->setChecked(on);
+  LayOutClient();
+  UpdateTrackSizes();
+}
+
+void TCPlayerForm::PresentationClick() {
+  // The action has toggled its own tick already.
+  ApplyPresentationMode();
+}
+
+void TCPlayerForm::FullScreenClick() { RefitToFlyer(); }
+
+void TCPlayerForm::ShowMenuClick() {
+  const bool on = MenShowMenu->isChecked();
+  resizeAttached_ = false;
+  SetShowMenu(on);
+  resizeAttached_ = true;
+  savedShowMenu_ = MenShowMenu->isChecked();
+  FormResize();
+  CentrePresentation();
+}
+
+void TCPlayerForm::ShowNavBarClick() {
+  const bool on = MenShowNavbar->isChecked();
+  resizeAttached_ = false;
+  SetShowNavBar(on);
+  resizeAttached_ = true;
+  savedShowNavBar_ = MenShowNavbar->isChecked();
+  FormResize();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Display modes and sizing.
+
+QSize TCPlayerForm::ScreenSize() const {
+  const QScreen* s = screen();
+  if (s == nullptr) return {TFlyer::kStandardWidth, TFlyer::kStandardHeight + kNavBarHeight};
+  if (presentationLayout_) return s->geometry().size();
+  // The window frame of the window manager is not part of the window's geometry.
+  const QSize decoration = frameGeometry().size() - size();
+  return s->availableGeometry().size() - decoration;
+}
+
+int TCPlayerForm::CurrentFrameHeight() const { return height() - client_->height(); }
+
+TSize TCPlayerForm::FitFlyerArea(TSize requested) const {
+  TAreaContext c;
+  const QSize screenSize = ScreenSize();
+  c.screen = {screenSize.width(), screenSize.height()};
+  c.frameWidth = FrameWidth;
+  c.frameHeight = FrameHeight;
+  c.nav = NavAllowance(!pnlButtons_->isHidden(), pnlButtons_->height(), menuBar()->isHidden(), CurrentFrameHeight(),
+                       FrameHeight);
+  c.flyerKnown = flyer_ && (loadPhase_.Has(lpBuilding) || loadPhase_.Has(lpShow));
+  if (flyer_) c.flyer = {flyer_->FlyerWidth, flyer_->FlyerHeight};
+  return qrl::FitFlyerArea(c, requested);
+}
+
+TSize TCPlayerForm::AreaSize() const {
+  if (flyer_) return {flyer_->AreaWidth, flyer_->AreaHeight};
+  return {pnlFlyer_->width(), pnlFlyer_->height()};
+}
+
+TTrackSizes TCPlayerForm::TrackSizes() const {
+  TAreaContext c;
+  const QSize screenSize = ScreenSize();
+  c.screen = {screenSize.width(), screenSize.height()};
+  c.frameWidth = FrameWidth;
+  c.frameHeight = FrameHeight;
+  c.nav = NavAllowance(!pnlButtons_->isHidden(), pnlButtons_->height(), menuBar()->isHidden(), CurrentFrameHeight(),
+                       FrameHeight);
+  c.flyerKnown = flyer_ && (loadPhase_.Has(lpBuilding) || loadPhase_.Has(lpShow));
+  if (flyer_) c.flyer = {flyer_->FlyerWidth, flyer_->FlyerHeight};
+  return WindowTrackSizes(c, pnlButtons_->height());
+}
+
+void TCPlayerForm::UpdateTrackSizes() {
+  if (client_ == nullptr || pnlButtons_ == nullptr) return;
+  if (presentationLayout_) {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    return;
+  }
+  const TTrackSizes t = TrackSizes();
+  setMinimumSize(t.minTrackSize.width, t.minTrackSize.height);
+  setMaximumSize(std::max(t.maxSize.width, t.minTrackSize.width), std::max(t.maxSize.height, t.minTrackSize.height));
+}
+
+void TCPlayerForm::SetClientSize(int width, int height) {
+  const bool attached = resizeAttached_;
+  resizeAttached_ = false;
+  // The client's size is only known once the main window's layout has placed it.
+  layout()->activate();
+  const QSize extra = size() - client_->size();
+  resize(width + extra.width(), height + extra.height());
+  LayOutClient();
+  resizeAttached_ = attached;
+}
+
+void TCPlayerForm::SizeFlyerArea(bool natural) {
+  pnlButtons_->setFixedHeight(kNavBarHeight);
+  TSize requested{pnlFlyer_->width(), pnlFlyer_->height()};
+  if (MenFullScreen->isChecked() && MenPresentation->isChecked()) {
+    const QSize s = screen() ? screen()->geometry().size() : QSize(requested.width, requested.height);
+    requested = {s.width(), s.height()};
+  } else if (natural && flyer_) {
+    requested = {flyer_->FlyerWidth, flyer_->FlyerHeight};
+  }
+  const TSize area = FitFlyerArea(requested);
+  if (flyer_) {
+    flyer_->AreaWidth = area.width;
+    flyer_->AreaHeight = area.height;
+  }
+  if (!presentationLayout_ && !inSizeMove_) {
+    const int nav = pnlButtons_->isHidden() ? 0 : pnlButtons_->height();
+    SetClientSize(area.width, area.height + nav);
+  }
+  CentrePresentation();
+  ApplyScale();
+  UpdateTrackSizes();
+}
+
+void TCPlayerForm::CentrePresentation() {
+  if (!presentationLayout_) return;
+  const TSize area = AreaSize();
+  const QSize s = ScreenSize();
+  const TPresentationLayout layout =
+      qrl::CentrePresentation({s.width(), s.height()}, client_->height(), area, pnlButtons_->height());
+  pnlFlyer_->setGeometry(layout.pageView.left, layout.pageView.top, layout.pageView.width, layout.pageView.height);
+  pnlButtons_->setGeometry(layout.navBar.left, layout.navBar.top, layout.navBar.width, layout.navBar.height);
+}
+
+void TCPlayerForm::ApplyScale() {
+  if (!flyer_ || flyer_->FlyerWidth <= 0) return;
+  const double scale = static_cast<double>(flyer_->AreaWidth) / flyer_->FlyerWidth;
+  for (const auto& page : flyer_->Pages) {
+    if (!page->Built) continue;
+    for (TCKbOccurrence* o : page->DrawList) o->Rescale(scale);
+    if (page->Backdrop) page->Backdrop->Rescale(scale);
+  }
+}
+
+void TCPlayerForm::RefitToFlyer() {
+  if (loadPhase_.Has(lpShow) || (loadPhase_.Has(lpBuilding) && !loadPhase_.Has(lpLoading))) {
+    SizeFlyerArea(true);
+    if (loadPhase_.Has(lpShow)) ShowPage(currentPage_, true);
+  }
+}
+
+void TCPlayerForm::FormResize() {
+  if (presentationLayout_ || inSizeMove_) return;
+  if (!(loadPhase_.Has(lpShow) || (loadPhase_.Has(lpBuilding) && !loadPhase_.Has(lpLoading)))) return;
+  const TSize before = AreaSize();
+  SizeFlyerArea(false);
+  // A page is drawn once per change of its look; an unchanged area needs no new drawing.
+  if (loadPhase_.Has(lpShow) && (AreaSize() != before || pageBitmap_.size() != QSize(before.width, before.height)))
+    ShowPage(currentPage_, true);
+}
+
+void TCPlayerForm::EnterSizeMove() { inSizeMove_ = true; }
+
+void TCPlayerForm::ExitSizeMove() {
+  sizeMoveTimer_.stop();
+  if (!inSizeMove_) return;
+  inSizeMove_ = false;
+  FormResize();
+}
+
+void TCPlayerForm::ApplyPresentationMode() {
+  const bool attached = resizeAttached_;
+  resizeAttached_ = false;
+  if (MenPresentation->isChecked()) {
+    if (!presentationLayout_) {
+      SetFullScreenItems(true, true);
+      const bool fullScreen = MenFullScreen->isChecked() || isMaximized() || (PresFullScr && SwitchValue('p') != 2);
+      MenFullScreen->setChecked(fullScreen);
+      savedShowMenu_ = MenShowMenu->isChecked();
+      savedShowNavBar_ = MenShowNavbar->isChecked();
+      if (PresHideMenu) SetShowMenu(false);
+      SetShowNavBar(PresHideNavBar ? false : MenShowNavbar->isChecked());
+      savedPlacement_ = normalGeometry();
+      savedWindowState_ = windowState();
+    }
+    presentationLayout_ = true;
+    SetFullScreenItems(true, true);
+    pnlFlyer_->SetColour(Qt::black);
+    setWindowFlag(Qt::FramelessWindowHint, true);
+    setWindowState(Qt::WindowFullScreen);
+    show();
+    UpdateTrackSizes();
+    RefitToFlyer();
+  } else {
+    pnlFlyer_->SetColour(palette().color(QPalette::Button));
+    if (presentationLayout_) {
+      presentationLayout_ = false;
+      SetFullScreenItems(false, false);
+      SetShowMenu(savedShowMenu_);
+      SetShowNavBar(savedShowNavBar_);
+      setWindowFlag(Qt::FramelessWindowHint, false);
+      setWindowState(savedWindowState_);
+      show();
+      if (savedPlacement_.isValid()) setGeometry(savedPlacement_);
+    }
+    LayOutClient();
+    FrameHeight = frameGeometry().height() - client_->height();
+    UpdateTrackSizes();
+  }
+  resizeAttached_ = attached;
+  FormResize();
+  setAcceptDrops(true);
+}
+
+void TCPlayerForm::LayOutClient() {
+  if (presentationLayout_) {
+    CentrePresentation();
+    return;
+  }
+  const int nav = pnlButtons_->isHidden() ? 0 : pnlButtons_->height();
+  pnlFlyer_->setGeometry(0, 0, client_->width(), std::max(client_->height() - nav, 0));
+  pnlButtons_->setGeometry(0, client_->height() - nav, client_->width(), pnlButtons_->height());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window events.
+
+void TCPlayerForm::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (!resizeAttached_ || presentationLayout_) return;
+  // The user drags the frame: re-lay out the flyer only when the dragging has paused.
+  EnterSizeMove();
+  sizeMoveTimer_.start(kSizeMoveSettleMs);
+}
+
+bool TCPlayerForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) LayOutClient();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TCPlayerForm::closeEvent(QCloseEvent* event) {
+  if (loadPhase_.Has(lpBuilding)) {
+    SetLoadPhase(loadPhase_.With(lpCloseReq).With(lpCloseApp));
+    event->ignore();
+    return;
+  }
+  if (loadPhase_.Has(lpOpened)) {
+    SetLoadPhase(loadPhase_.Without(lpCloseApp));
+    if (!CloseFlyer()) {
+      event->ignore();
+      return;
+    }
+  }
+  services_.sound.Stop();
+  splash_->HideSplash(true);
+  event->accept();
+}
+
+void TCPlayerForm::mousePressEvent(QMouseEvent* event) {
+  pnlFlyerMouseDown(this, event->button(), event->position().toPoint(), event->globalPosition().toPoint());
+}
+
+void TCPlayerForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TCPlayerForm::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty() || !urls.constFirst().isLocalFile()) return;
+  event->acceptProposedAction();
+  OpenedExternally = false;
+  RequestOpen(urls.constFirst().toLocalFile());
+}
+
+}  // namespace qrl

@@ -1,0 +1,225 @@
+#pragma once
+// The player's main window: menus, the flyer area and the nav bar; the load phases and the
+// request paths through which flyers are opened and closed; page changes, clicks and sounds;
+// presentation mode and the window's size rules.
+
+#include <QImage>
+#include <QMainWindow>
+#include <QRect>
+#include <QTimer>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/TLoadObserver.h"
+#include "player/FlyerArea.h"
+#include "player/LoadPhase.h"
+#include "player/TPageHistory.h"
+
+class QAction;
+class QMenu;
+
+namespace qrl {
+
+class TFlyer;
+class TCKbOccSound;
+class TCKbOccurrence;
+class TFlyerPanel;
+class TNavBarPanel;
+class TPrompts;
+class TSoundPlayer;
+class TSplashController;
+class TTextMeasurer;
+class TUrlOpener;
+class TWindowedControls;
+
+// The platform services the window uses; the caller keeps them alive longer than the window.
+struct TPlayerServices {
+  TPrompts& prompts;
+  TSoundPlayer& sound;
+  TUrlOpener& urls;
+  const TTextMeasurer& measurer;
+};
+
+inline constexpr const char* kApplicationTitle = "Quireleaf Player";
+inline constexpr const char* kVersionText = "1.3.2c";
+
+class TCPlayerForm : public QMainWindow, private TLoadObserver {
+  Q_OBJECT
+
+ public:
+  // arguments: the command line without the program name.
+  TCPlayerForm(TPlayerServices services, std::vector<std::string> arguments, QWidget* parent = nullptr);
+  ~TCPlayerForm() override;
+
+  // Start-up: presentation state from the switches, the flyer named on the command line
+  // (loaded completely before returning) or the splash.
+  void StartUp();
+
+  // Phases.
+  TLoadPhase LoadPhase() const { return loadPhase_; }
+  void SetLoadPhase(TLoadPhase value);
+
+  // Request paths: the only ways a flyer is opened or closed.
+  void RequestOpen(const QString& path);
+  void RequestClose(bool closeApp);
+  bool CloseFlyer();
+  void UnloadFlyer();
+
+  // The application-wide exception handler: a plain message box.
+  void HandleException(const std::exception& e);
+
+  // Navigation and the page view.
+  void GoToPage(int page, bool silent);
+  void ShowPage(int index, bool silent);
+  int CurrentPage() const { return currentPage_; }
+  int PageCount() const;
+  const TPageHistory& History() const { return history_; }
+  const QImage& PageBitmap() const { return pageBitmap_; }
+  void pnlFlyerMouseDown(QWidget* sender, Qt::MouseButton button, QPoint position, QPoint globalPosition);
+  void pnlFlyerMouseMove(QPoint position);
+  // The screen cursor last chosen for the flyer panel (0, 2, 4 or 5).
+  int FlyerCursor() const { return flyerCursor_; }
+  TCKbOccurrence* PopupText() const { return popupText_; }
+
+  // Display modes and sizing.
+  void ApplyPresentationMode();
+  void SizeFlyerArea(bool natural);
+  TSize FitFlyerArea(TSize requested) const;
+  void FormResize();
+  void EnterSizeMove();
+  void ExitSizeMove();
+  bool InSizeMove() const { return inSizeMove_; }
+  bool PresentationLayout() const { return presentationLayout_; }
+  TSize AreaSize() const;
+  TTrackSizes TrackSizes() const;
+
+  // State visible to the tests and the other parts of the window.
+  bool OpenedExternally = false;
+  bool DeleteOnClose = false;
+  QString PendingOpen;
+  QString LastFlyerDir;
+  QString FlyerTitle;
+  int FrameWidth = 0;
+  int FrameHeight = 0;
+  // Presentation preferences (stored by the preferences).
+  bool OpenPresMode = false;
+  bool PresFullScr = false;
+  bool PresHideMenu = false;
+  bool PresHideNavBar = false;
+
+  TFlyer* Flyer() const { return flyer_.get(); }
+  TSplashController& Splash() const { return *splash_; }
+  TNavBarPanel* pnlButtons() const { return pnlButtons_; }
+  TFlyerPanel* pnlFlyer() const { return pnlFlyer_; }
+
+  // Menu items (the popup shares the display commands with the main menu).
+  QAction* MenOpen;
+  QAction* MenClose;
+  QAction* MenExit;
+  QAction* MenPresentation;
+  QAction* MenFullScreen;
+  QAction* MenShowMenu;
+  QAction* MenShowNavbar;
+  QAction* MenAbout;
+  QAction* MenAboutCustom;
+  QMenu* PupFlyer;
+  QAction* PupCopyText;
+  QAction* PupOpenWebPage;
+  QAction* N4;
+  QAction* PupPresentation;
+  QAction* PupFullScreen;
+  QAction* PupShowMenu;
+  QAction* PupShowNavBar;
+
+ signals:
+  // The popup menu was prepared and is about to open at this screen point.
+  void PopupRequested(QPoint screenPoint);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;  // FormCloseQuery and FormClose
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  // TLoadObserver: the loader's callbacks.
+  void SetCaption(const std::string& text) override;
+  void ProcessEvents() override;
+  bool CloseRequested() override;
+  bool MustFinishBuilding() override;
+  void InfoRead(TFlyer& flyer) override;
+  void ScanEnded(TFlyer& flyer) override;
+  void FirstPageReady(TFlyer& flyer) override;
+
+  void CreateMenus();
+  void CreateClient();
+  bool LoadFlyer(const QString& path);
+  void ShowFlyer();
+  void EnableFlyerControls(bool shown);
+  void SetShowMenu(bool on);
+  void SetShowNavBar(bool on);
+  void SetFullScreenItems(bool visible, bool enable);
+  void RefitToFlyer();
+  void CentrePresentation();
+  void ApplyScale();
+  void LayOutClient();
+  void UpdateTrackSizes();
+  void SetClientSize(int width, int height);
+  void PlayElementSound(const TCKbOccSound* sound);
+  void OpenUrl(const std::string& address);
+  void ShowAbout(bool custom);
+  void ApplyNavBarVisibility();
+  void UpdatePageButtons();
+  void ReleasePage();
+
+  void wsbPageUpClick();
+  void wsbPageDownClick();
+  void wsbMuteClick();
+  void wsbCloseClick();
+  void MenOpenClick();
+  void PresentationClick();
+  void FullScreenClick();
+  void ShowMenuClick();
+  void ShowNavBarClick();
+  void PupCopyTextClick();
+  void PupOpenWebPageClick();
+  void pbxFlyerPaint(QPainter& painter);
+
+  bool Switch(char letter) const;
+  int SwitchValue(char letter) const;
+  QSize ScreenSize() const;
+  int CurrentFrameHeight() const;
+
+  TPlayerServices services_;
+  std::vector<std::string> arguments_;
+  TLoadPhase loadPhase_;
+  bool busyCursor_ = false;
+  std::unique_ptr<TFlyer> flyer_;
+  QString fileName_;  // the flyer file, deleted on unload when DeleteOnClose
+  std::unique_ptr<TWindowedControls> windowed_;
+  TPageHistory history_;
+  int currentPage_ = 0;
+  QImage pageBitmap_;
+  int flyerCursor_ = 0;
+  TCKbOccurrence* popupText_ = nullptr;
+  TCKbOccurrence* popupLink_ = nullptr;
+  TSplashController* splash_;
+  QMenu* fileMenu_ = nullptr;
+  QWidget* client_ = nullptr;
+  TFlyerPanel* pnlFlyer_ = nullptr;
+  TNavBarPanel* pnlButtons_ = nullptr;
+  bool presentationLayout_ = false;
+  bool resizeAttached_ = true;
+  bool inSizeMove_ = false;
+  QTimer sizeMoveTimer_;
+  QRect savedPlacement_;
+  Qt::WindowStates savedWindowState_;
+  bool savedShowMenu_ = true;
+  bool savedShowNavBar_ = true;
+};
+
+}  // namespace qrl

@@ -1,0 +1,54 @@
+// quireleaf: the player.
+
+#include <QApplication>
+#include <exception>
+#include <functional>
+
+#include "elements/QtTextMeasurer.h"
+#include "player/TCPlayerForm.h"
+#include "player/TPrompts.h"
+#include "player/TSoundPlayer.h"
+#include "player/TUrlOpener.h"
+
+namespace {
+
+// Exceptions that leave an event handler reach the window's handler instead of ending the program.
+class TPlayerApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  std::function<void(const std::exception&)> OnException;
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+      if (OnException) OnException(e);
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  TPlayerApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("quireleaf"));
+  QApplication::setApplicationDisplayName(QString::fromLatin1(qrl::kApplicationTitle));
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+
+  qrl::TQtPrompts prompts;
+  qrl::TQtSoundPlayer sound;
+  qrl::TDesktopUrlOpener urls;
+  qrl::TQtTextMeasurer measurer;
+  qrl::TCPlayerForm form({prompts, sound, urls, measurer}, arguments);
+  prompts.SetParent(&form);
+  app.OnException = [&form](const std::exception& e) { form.HandleException(e); };
+  form.show();
+  try {
+    form.StartUp();
+  } catch (const std::exception& e) {
+    form.HandleException(e);
+  }
+  return QApplication::exec();
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The bridge from the packed bottom-up bitmaps and 0x00BBGGRR colours of the model to Qt.
+
+#include <QColor>
+#include <QImage>
+
+#include "format/TQLStream.h"
+#include "imaging/Dib.h"
+
+namespace qrl {
+
+inline QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+inline QRgb ToQRgb(TColor c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+// Whether the bitmap holds the rows its header promises, at least one pixel of them.
+bool IsDrawable(const TDib& picture);
+
+// The picture top row first, for drawing; a null image when the bitmap is empty or its bytes do
+// not hold the rows its header promises.
+QImage DibImage(const TDib& picture);
+
+}  // namespace qrl

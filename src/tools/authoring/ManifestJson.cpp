@@ -1,0 +1,278 @@
+#include "tools/authoring/ManifestJson.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace qrl {
+
+namespace {
+
+// Unicode of the Windows-1252 bytes 0x80 to 0x9F; 0 where the code page has no character.
+constexpr std::array<char32_t, 32> kHighControls{
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+std::optional<char> Cp1252Byte(char32_t c) {
+  if (c < 0x20 || c == 0x7F) return std::nullopt;
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+  for (std::size_t i = 0; i < kHighControls.size(); ++i)
+    if (kHighControls[i] == c && c != 0) return static_cast<char>(0x80 + i);
+  return std::nullopt;
+}
+
+// The next code point of UTF-8 text, or U+FFFD for a malformed sequence (which the JSON parser
+// has already refused).
+char32_t NextCodePoint(const std::string& text, std::size_t& at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at++);
+  int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
+  if (extra < 0) return 0xFFFD;
+  char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+  for (; extra > 0; --extra) {
+    if (at >= text.size() || (byte(at) & 0xC0) != 0x80) return 0xFFFD;
+    c = (c << 6) | (byte(at++) & 0x3F);
+  }
+  return c;
+}
+
+std::string CodePointName(char32_t c) {
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
+  return name;
+}
+
+struct TFrame {
+  bool Array = false;
+  std::size_t Index = 0;
+  std::string Place;
+  std::string Key;
+  std::set<std::string> Keys;
+};
+
+std::string ChildPlace(const std::vector<TFrame>& frames) {
+  if (frames.empty()) return {};
+  const TFrame& top = frames.back();
+  return top.Array ? EntryPlace(top.Place, top.Index) : FieldPlace(top.Place, top.Key);
+}
+
+std::string Describe(const TJson& value) {
+  std::string text = value.dump();
+  if (text.size() > 40) text = text.substr(0, 37) + "...";
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::string> ToCp1252(const std::string& utf8, char32_t* bad) {
+  std::string bytes;
+  bytes.reserve(utf8.size());
+  for (std::size_t at = 0; at < utf8.size();) {
+    const char32_t c = NextCodePoint(utf8, at);
+    const auto b = Cp1252Byte(c);
+    if (!b) {
+      if (bad) *bad = c;
+      return std::nullopt;
+    }
+    bytes.push_back(*b);
+  }
+  return bytes;
+}
+
+TJson ParseManifestJson(const std::string& text, TManifestErrors& errors) {
+  std::vector<TFrame> frames;
+  bool duplicates = false;
+  const TJson::parser_callback_t watch = [&](int, TJson::parse_event_t event, TJson& parsed) {
+    using E = TJson::parse_event_t;
+    switch (event) {
+      case E::object_start:
+      case E::array_start: {
+        TFrame frame;
+        frame.Array = event == E::array_start;
+        frame.Place = ChildPlace(frames);
+        if (!frames.empty() && frames.back().Array) ++frames.back().Index;
+        frames.push_back(std::move(frame));
+        break;
+      }
+      case E::object_end:
+      case E::array_end:
+        frames.pop_back();
+        break;
+      case E::key:
+        frames.back().Key = parsed.get<std::string>();
+        if (!frames.back().Keys.insert(frames.back().Key).second) {
+          errors.Add(ChildPlace(frames), "given twice in the same object");
+          duplicates = true;
+        }
+        break;
+      case E::value:
+        if (!frames.empty() && frames.back().Array) ++frames.back().Index;
+        break;
+    }
+    return true;
+  };
+  try {
+    TJson json = TJson::parse(text, watch, true, true);
+    return duplicates ? TJson() : json;
+  } catch (const TJson::parse_error& e) {
+    errors.Add("", std::string("not valid JSON: ") + e.what());
+    return TJson();
+  }
+}
+
+TFields::TFields(const TJson& json, std::string place, TManifestErrors& errors)
+    : place_(std::move(place)), errors_(errors) {
+  if (json.is_object())
+    object_ = &json;
+  else
+    errors_.Add(place_, "must be an object {...}, not " + Describe(json));
+}
+
+bool TFields::Has(const std::string& key) const { return object_ && object_->contains(key); }
+
+const TJson* TFields::Get(const std::string& key) {
+  if (!Has(key)) return nullptr;
+  used_.insert(key);
+  return &(*object_)[key];
+}
+
+std::optional<std::int64_t> TFields::Integer(const std::string& key, std::int64_t min, std::int64_t max) {
+  const TJson* v = Get(key);
+  if (!v) return std::nullopt;
+  if (v->is_number_unsigned() && v->get<std::uint64_t>() <= static_cast<std::uint64_t>(max) &&
+      static_cast<std::int64_t>(v->get<std::uint64_t>()) >= min)
+    return static_cast<std::int64_t>(v->get<std::uint64_t>());
+  if (v->is_number_integer() && !v->is_number_unsigned() && v->get<std::int64_t>() >= min && v->get<std::int64_t>() <= max)
+    return v->get<std::int64_t>();
+  Fail(key, "must be a whole number from " + std::to_string(min) + " to " + std::to_string(max) + ", not " + Describe(*v));
+  return std::nullopt;
+}
+
+std::int64_t TFields::Integer(const std::string& key, std::int64_t min, std::int64_t max, std::int64_t fallback) {
+  return Integer(key, min, max).value_or(fallback);
+}
+
+std::optional<double> TFields::Number(const std::string& key, double min, double max) {
+  const TJson* v = Get(key);
+  if (!v) return std::nullopt;
+  if (v->is_number() && v->get<double>() >= min && v->get<double>() <= max) return v->get<double>();
+  char range[64];
+  std::snprintf(range, sizeof range, "must be a number from %g to %g, not ", min, max);
+  Fail(key, range + Describe(*v));
+  return std::nullopt;
+}
+
+double TFields::Number(const std::string& key, double min, double max, double fallback) {
+  return Number(key, min, max).value_or(fallback);
+}
+
+bool TFields::Bool(const std::string& key, bool fallback) {
+  const TJson* v = Get(key);
+  if (!v) return fallback;
+  if (v->is_boolean()) return v->get<bool>();
+  Fail(key, "must be true or false, not " + Describe(*v));
+  return fallback;
+}
+
+std::optional<std::string> TFields::String(const std::string& key) {
+  const TJson* v = Get(key);
+  if (!v) return std::nullopt;
+  if (v->is_string() && !v->get<std::string>().empty()) return v->get<std::string>();
+  Fail(key, "must be a non-empty string, not " + Describe(*v));
+  return std::nullopt;
+}
+
+std::optional<std::string> TFields::Text(const std::string& key, bool allowEmpty) {
+  const TJson* v = Get(key);
+  if (!v) return std::nullopt;
+  if (!v->is_string() || (!allowEmpty && v->get<std::string>().empty())) {
+    Fail(key, std::string("must be a ") + (allowEmpty ? "" : "non-empty ") + "string, not " + Describe(*v));
+    return std::nullopt;
+  }
+  char32_t bad = 0;
+  auto bytes = ToCp1252(v->get<std::string>(), &bad);
+  if (!bytes)
+    Fail(key, "the character " + CodePointName(bad) +
+                  " cannot be stored: flyer texts are Windows-1252, without control characters");
+  return bytes;
+}
+
+std::optional<TStrings> TFields::Lines(const std::string& key) {
+  const TJson* v = Get(key);
+  if (!v) return std::nullopt;
+  const bool ok = v->is_string() || (v->is_array() && std::all_of(v->begin(), v->end(), [](const TJson& line) {
+                                       return line.is_string();
+                                     }));
+  if (!ok) {
+    Fail(key, "must be a string or an array of strings, not " + Describe(*v));
+    return std::nullopt;
+  }
+  TStrings lines;
+  const auto add = [&](const TJson& line, const std::string& place) {
+    char32_t bad = 0;
+    if (auto bytes = ToCp1252(line.get<std::string>(), &bad))
+      lines.push_back(std::move(*bytes));
+    else
+      errors_.Add(place, "the character " + CodePointName(bad) +
+                             " cannot be stored: flyer texts are Windows-1252, without control characters");
+  };
+  if (v->is_string())
+    add(*v, Place(key));
+  else
+    for (std::size_t i = 0; i < v->size(); ++i) add((*v)[i], EntryPlace(Place(key), i));
+  if (lines.size() != (v->is_string() ? 1 : v->size())) return std::nullopt;
+  return lines;
+}
+
+std::optional<TColor> TFields::Colour(const std::string& key) {
+  const TJson* v = Get(key);
+  if (!v) return std::nullopt;
+  if (v->is_string()) {
+    const std::string& s = v->get_ref<const std::string&>();
+    unsigned r = 0, g = 0, b = 0;
+    char tail = 0;
+    if (s.size() == 7 && s[0] == '#' && s.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos &&
+        std::sscanf(s.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &tail) == 3)
+      return static_cast<TColor>(r | (g << 8) | (b << 16));
+  }
+  Fail(key, "must be a colour \"#RRGGBB\", not " + Describe(*v));
+  return std::nullopt;
+}
+
+TColor TFields::Colour(const std::string& key, TColor fallback) { return Colour(key).value_or(fallback); }
+
+std::optional<std::string> TFields::Choice(const std::string& key, const std::vector<std::string>& words) {
+  const TJson* v = Get(key);
+  if (!v) return std::nullopt;
+  if (v->is_string())
+    for (const auto& word : words)
+      if (v->get<std::string>() == word) return word;
+  std::string list;
+  for (const auto& word : words) list += (list.empty() ? "\"" : ", \"") + word + "\"";
+  Fail(key, "must be one of " + list + ", not " + Describe(*v));
+  return std::nullopt;
+}
+
+std::optional<TFields::TRect> TFields::Rect(const std::string& key) {
+  const TJson* v = Get(key);
+  if (!v) return std::nullopt;
+  const auto within = [](const TJson& n, std::int64_t min, std::int64_t max) {
+    return n.is_number_integer() && n.get<std::int64_t>() >= min && n.get<std::int64_t>() <= max;
+  };
+  if (v->is_array() && v->size() == 4 && within((*v)[0], -kMaxCoordinate, kMaxCoordinate) &&
+      within((*v)[1], -kMaxCoordinate, kMaxCoordinate) && within((*v)[2], 1, kMaxSide) && within((*v)[3], 1, kMaxSide))
+    return TRect{(*v)[0].get<std::int32_t>(), (*v)[1].get<std::int32_t>(), (*v)[2].get<std::int32_t>(),
+                 (*v)[3].get<std::int32_t>()};
+  Fail(key, "must be [left, top, width, height] in whole pixels, width and height from 1 to " +
+                std::to_string(kMaxSide) + ", not " + Describe(*v));
+  return std::nullopt;
+}
+
+void TFields::Finish() {
+  if (!object_) return;
+  for (const auto& [key, value] : object_->items())
+    if (!used_.count(key)) errors_.Add(Place(key), "unknown field (misspelt, or it does not apply here)");
+}
+
+}  // namespace qrl

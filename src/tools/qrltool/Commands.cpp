@@ -1,0 +1,17 @@
+#include "tools/qrltool/Command.h"
+
+namespace qrl::tool {
+
+extern const TCommand kInfoCommand;
+extern const TCommand kExtractCommand;
+extern const TCommand kNoteCommand;
+extern const TCommand kPackCommand;
+extern const TCommand kUnpackCommand;
+
+const std::vector<TCommand>& Commands() {
+  static const std::vector<TCommand> commands = {kInfoCommand, kExtractCommand, kNoteCommand, kPackCommand,
+                                                 kUnpackCommand};
+  return commands;
+}
+
+}  // namespace qrl::tool

@@ -1,0 +1,56 @@
+#pragma once
+// A flyer loaded for a command exactly as the player loads it (scan, then every page built in
+// order, elements read lazily), with real font metrics, and the way commands report a flyer
+// the player would refuse.
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include <QString>
+
+#include "document/TFlyer.h"
+#include "document/TFlyerLoader.h"
+#include "elements/QtTextMeasurer.h"
+
+namespace qrl::tool {
+
+class TToolFlyer {
+ public:
+  TToolFlyer();
+  ~TToolFlyer();
+  TToolFlyer(const TToolFlyer&) = delete;
+  TToolFlyer& operator=(const TToolFlyer&) = delete;
+
+  // Scans the file and builds every page; with decode every image element read is prepared
+  // (its picture decoded) as well. Errors are exceptions.
+  void Load(const std::string& path, bool decode);
+  // Scans the file only and keeps it open, so that single elements can be read afterwards
+  // (ReadElement); Close() ends that.
+  void Scan(const std::string& path);
+  void ReadElement(TSaveRec& entry) { flyer_->LoadElement(entry); }
+  void Close() { loader_->Close(); }
+
+  TFlyer& Flyer() { return *flyer_; }
+
+ private:
+  TQtTextMeasurer measurer_;
+  std::unique_ptr<TFlyer> flyer_;
+  TLoadObserver observer_;
+  std::unique_ptr<TFlyerLoader> loader_;
+};
+
+// Reports a failure the way the player's message box would ("Error 4100 has occurred during
+// file access." or the message itself; with debug the coded error's message), on standard error,
+// or as {"error": {...}} on standard output with json. Returns the exit status: 1 for a refused
+// flyer or picture, 2 for an input/output failure of the tool.
+int ReportFailure(const std::exception& e, bool debug, bool json);
+
+// Flyer strings are Windows-1252 bytes; output is UTF-8.
+std::string Utf8(const std::string& cp1252);
+std::string Cp1252(const QString& text);
+
+// The kickstarter launcher beside this program ("" when it is missing).
+std::string KickstarterPath();
+
+}  // namespace qrl::tool

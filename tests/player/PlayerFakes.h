@@ -1,0 +1,60 @@
+#pragma once
+// Scripted stand-ins for the player's platform services.
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "player/TPrompts.h"
+#include "player/TSoundPlayer.h"
+#include "player/TUrlOpener.h"
+
+namespace qrl::test {
+
+class FakePrompts : public TPrompts {
+ public:
+  QStringList messages;
+  std::deque<QString> dialogAnswers;  // the Open dialog's answers in turn; empty: cancelled
+  int dialogsShown = 0;
+  QString lastDialogDirectory;
+  std::function<void()> onDialog;  // runs while the dialog is "open"
+
+  void ShowMessage(const QString& text) override { messages << text; }
+  TAnswer AskYesNoCancel(const QString&, const QString&) override { return TAnswer::Cancel; }
+  QString OpenFlyerDialog(const QString&, const QString&, const QString& directory) override {
+    ++dialogsShown;
+    lastDialogDirectory = directory;
+    if (onDialog) onDialog();
+    if (dialogAnswers.empty()) return {};
+    QString answer = dialogAnswers.front();
+    dialogAnswers.pop_front();
+    return answer;
+  }
+};
+
+class FakeSound : public TSoundPlayer {
+ public:
+  std::vector<std::pair<QString, bool>> played;
+  int stops = 0;
+  void Play(const QString& waveFile, bool loop) override { played.emplace_back(waveFile, loop); }
+  void Stop() override { ++stops; }
+};
+
+class FakeUrls : public TUrlOpener {
+ public:
+  QStringList opened;
+  bool succeed = true;
+  bool OpenAddress(const QString& address) override {
+    opened << address;
+    return succeed;
+  }
+  bool StartProgram(const QString& program, const QString& argument) override {
+    opened << program + QLatin1Char(' ') + argument;
+    return succeed;
+  }
+};
+
+}  // namespace qrl::test

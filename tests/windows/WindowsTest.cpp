@@ -1,0 +1,125 @@
+// The nav-bar button's glyph states and help menu, the pictures drawn in code at 1x and 2x, and
+// the splash window's hide rules.
+
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "windows/NavGlyphs.h"
+#include "windows/PlayerCursors.h"
+#include "windows/TCustomSplashForm.h"
+#include "windows/TSplashController.h"
+#include "windows/TWSpeedButton.h"
+
+namespace qrl {
+
+class WindowsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void speedButtonShowsTheImageOfItsState() {
+    TWSpeedButton button;
+    button.SetGlyph(NavGlyphStrip(TNavGlyph::Mute, 1.0));
+    button.setCheckable(true);
+    QCOMPARE(button.GlyphIndex(), int(TWSpeedButton::bsUp));
+    button.setChecked(true);
+    QCOMPARE(button.GlyphIndex(), int(TWSpeedButton::bsExclusive));
+    button.setDown(true);
+    QCOMPARE(button.GlyphIndex(), int(TWSpeedButton::bsDown));
+    // Disabled shows the second image whatever the state.
+    button.setEnabled(false);
+    QCOMPARE(button.GlyphIndex(), int(TWSpeedButton::bsDisabled));
+
+    // The painted button carries the disabled image's pixels, centred.
+    button.resize(56, 23);
+    const QImage painted = button.grab().toImage();
+    const QImage strip = button.Glyph().toImage();
+    const int ox = (56 - kGlyphWidth) / 2;
+    const int oy = (23 - kGlyphHeight) / 2;
+    QCOMPARE(painted.pixelColor(ox + kGlyphWidth / 2, oy + kGlyphHeight / 2),
+             strip.pixelColor(kGlyphWidth + kGlyphWidth / 2, kGlyphHeight / 2));
+  }
+
+  void rightClickOffersHelpOnlyWithAHelpContext() {
+    TWSpeedButton plain;
+    plain.resize(56, 23);
+    plain.show();
+    QTest::mouseClick(&plain, Qt::RightButton);
+    QVERIFY(plain.HelpMenu() == nullptr);
+
+    TWSpeedButton helped;
+    helped.SetHelpContext(42);
+    helped.resize(56, 23);
+    helped.show();
+    QSignalSpy help(&helped, &TWSpeedButton::HelpRequested);
+    QTest::mouseClick(&helped, Qt::RightButton);
+    QVERIFY(helped.HelpMenu() != nullptr);
+    QCOMPARE(helped.HelpMenu()->actions().front()->text(), QStringLiteral("&What's this?"));
+    helped.HelpMenu()->actions().front()->trigger();
+    QCOMPARE(help.size(), 1);
+    QCOMPARE(help.front().front().toInt(), 42);
+    helped.HelpMenu()->hide();
+  }
+
+  void picturesAreDrawnAtTheDevicePixelRatio() {
+    for (qreal dpr : {1.0, 2.0}) {
+      const QPixmap strip = NavGlyphStrip(TNavGlyph::Close, dpr);
+      QCOMPARE(strip.size(), QSize(qRound(4 * kGlyphWidth * dpr), qRound(kGlyphHeight * dpr)));
+      QCOMPARE(strip.devicePixelRatio(), dpr);
+      const QPixmap logo = NavLogo(dpr);
+      QCOMPARE(logo.size(), QSize(qRound(kLogoWidth * dpr), qRound(kLogoHeight * dpr)));
+      for (TScreenCursor shape : {crFinger, crWebLink, crExitLink}) {
+        const QPixmap cursor = CursorPixmap(shape, dpr);
+        QCOMPARE(cursor.size(), QSize(qRound(kCursorSize * dpr), qRound(kCursorSize * dpr)));
+      }
+    }
+    QVERIFY(CursorPixmap(crDefaultArrow, 1.0).isNull());
+    QCOMPARE(PlayerCursor(0, 1.0).shape(), Qt::ArrowCursor);
+    QCOMPARE(PlayerCursor(2, 1.0).shape(), Qt::BitmapCursor);
+    // The three pointer shapes differ from each other.
+    const QImage finger = CursorPixmap(crFinger, 1.0).toImage();
+    QVERIFY(finger != CursorPixmap(crWebLink, 1.0).toImage());
+    QVERIFY(finger != CursorPixmap(crExitLink, 1.0).toImage());
+    // Each glyph strip holds four different images.
+    const QImage strip = NavGlyphStrip(TNavGlyph::PageUp, 1.0).toImage();
+    const QImage up = strip.copy(0, 0, kGlyphWidth, kGlyphHeight);
+    for (int i = 1; i < 4; ++i) QVERIFY(up != strip.copy(i * kGlyphWidth, 0, kGlyphWidth, kGlyphHeight));
+  }
+
+  void splashStaysUntilDismissedAndItsTimeIsOver() {
+    TSplashController splash;
+    splash.ShowSplash(QStringLiteral("1.3.2c"), {}, 50);
+    QVERIFY(splash.IsUp());
+    QTest::qWait(120);
+    QVERIFY(!splash.TimerRunning());
+    QVERIFY(splash.IsUp());  // time is over, but nobody dismissed it
+    splash.HideSplash(false);
+    QVERIFY(!splash.IsUp());
+
+    splash.ShowSplash(QStringLiteral("1.3.2c"), QStringLiteral("Makers"), 5000);
+    splash.HideSplash(false);  // dismissed early: it waits for its time
+    QVERIFY(splash.IsUp());
+    QVERIFY(splash.MayHide());
+    splash.HideSplash(true);
+    QVERIFY(!splash.IsUp());
+
+    splash.ShowSplash(QStringLiteral("1.3.2c"), {}, 50);
+    splash.HideSplash(false);
+    QTRY_VERIFY(!splash.IsUp());
+  }
+
+  void aboutWindowHasItsPanel() {
+    TCustomSplashForm about(QStringLiteral("1.3.2c"), {}, true);
+    QCOMPARE(about.windowTitle(), TCustomSplashForm::AboutCaption());
+    QVERIFY(about.WebSiteLabel() != nullptr);
+    TCustomSplashForm splash(QStringLiteral("1.3.2c"), {}, false);
+    QVERIFY(splash.WebSiteLabel() == nullptr);
+    splash.adjustSize();
+    QCOMPARE(splash.size(), QSize(322, 152));
+  }
+};
+
+}  // namespace qrl
+
+QTEST_MAIN(qrl::WindowsTest)
+#include "WindowsTest.moc"
