@@ -18,7 +18,7 @@
 
 #include "fif/FifDecoder.h"
 #include "fif/FifEncoder.h"
-#include "fif/FifPictures.h"
+#include "fif/FifPhotos.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-// Writes flyer files from a TFlyerDescription: the magic bytes, the header block, then every
+// Writes flyer files from a flyer description (FlyerDescription.h): the magic bytes, the header block, then every
 // described block in order, each framed and checksummed. Used by tests, the fuzz seeds, the
 // benchmark and the authoring tool.
 
@@ -13,14 +13,18 @@ namespace qrl {
 
 class TFlyerWriter {
  public:
-  // Writes at the stream's position; formatCode decides the layouts that depend on it (the two
-  // words of occurrence blocks above 13, the information sections from 16 on).
+  // Writes at the stream's position. The format code given to WriteStart decides the
+  // layouts that depend on it: the two words of occurrence blocks above 13, the information
+  // sections from 16 on.
   explicit TFlyerWriter(TQLStream& stream) : stream_(stream) {}
 
   // The eight magic bytes and the header block; takes the format code for what follows.
   void WriteStart(const THeaderDesc& header);
+  // Any described block; an information block gets the counts it declares, 0 where it declares
+  // none (WriteFlyerFile fills in the real counts).
   void WriteBlock(const TBlockDesc& block);
 
+  // elementCount and pageCount stand where the description declares no counts.
   void WriteInfo(const TInfoDesc& info, int elementCount, int pageCount);
   void WriteNavBar(const TNavBarDesc& navBar);
   void WriteNote(const TNoteDesc& note);
@@ -28,9 +32,6 @@ class TFlyerWriter {
   void WriteElement(const TElementDesc& element);
   void WritePage(const TPageDesc& page);
   void WriteRaw(const TRawBlockDesc& raw);
-
-  std::uint16_t FormatCode() const { return formatCode_; }
-  void SetFormatCode(std::uint16_t formatCode) { formatCode_ = formatCode; }
 
  private:
   void WriteOccurrence(const TElementDesc& element, const TOccurrenceDesc& occurrence);

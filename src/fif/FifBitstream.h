@@ -20,7 +20,7 @@ inline constexpr std::int64_t kFifMaxPicturePixels = std::int64_t{1} << 28;
 inline constexpr std::uint8_t kFifFlagGrey = 0x01;
 inline constexpr std::uint8_t kFifFlagPhysicalSize = 0x02;
 
-inline constexpr int kFifMinBlockLog2 = 1;  // 2 x 2 range blocks at the smallest
+inline constexpr int kFifMinBlockLog2 = 0;  // single pixels at the smallest
 inline constexpr int kFifMaxBlockLog2 = 7;  // 128 x 128 at the largest
 inline constexpr int kFifMaxLevels = kFifMaxBlockLog2 - kFifMinBlockLog2 + 1;
 inline constexpr int kFifMaxSearchRadius = 63;
@@ -46,7 +46,7 @@ struct TFifPlaneParams {
   // Per quadtree level, from the top: domain offsets -radius..radius in steps of `step`
   // pixels of the half-size plane.
   std::array<int, kFifMaxLevels> searchRadius{};
-  std::array<int, kFifMaxLevels> searchStep{};
+  std::array<int, kFifMaxLevels> searchStep{1, 1, 1, 1, 1, 1, 1, 1};
   int Levels() const { return topLog2 - minLog2 + 1; }
   bool operator==(const TFifPlaneParams&) const = default;
 };

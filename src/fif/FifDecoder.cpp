@@ -81,8 +81,9 @@ void TFifDecoder::RenderBgr(int width, int height, std::uint8_t* firstRow, std::
       return;
     }
     const TFifPlane& cbPlane = picture_->planes[1];
-    const int cw = static_cast<int>((std::int64_t{cbPlane.width} * width + header_.width - 1) / header_.width);
-    const int ch = static_cast<int>((std::int64_t{cbPlane.height} * height + header_.height - 1) / header_.height);
+    // Chroma renders at half the output resolution: one chroma grid pixel per two output pixels.
+    const int cw = (width + 1) / 2;
+    const int ch = (height + 1) / 2;
     const TFifGrid cb = RenderPlane(cbPlane, header_.chroma, cw, ch, sx, sy);
     const TFifGrid cr = RenderPlane(picture_->planes[2], header_.chroma, cw, ch, sx, sy);
     const std::vector<TChromaTap> tx = ChromaTaps(width, cw);

@@ -14,26 +14,27 @@ namespace {
 
 // Squared error weights of chroma against luma: a chroma plane is a quarter of the pixels but
 // each of its errors spreads over four output pixels and into two or three colour channels.
-static double kChromaLambdaFactor = getenv("CF") ? atof(getenv("CF")) : 0.3;
+constexpr double kChromaLambdaFactor = 0.3;
 
-TFifPlaneParams PlaneParams(int quality, bool chroma) {
+TFifPlaneParams PlaneParams(int quality) {
   TFifPlaneParams p;
   p.topLog2 = 5;
-  p.minLog2 = getenv("ML") ? atoi(getenv("ML")) : 2;
-  p.meanStep = getenv("MS") ? atoi(getenv("MS")) : quality >= 90 ? 1 : quality >= 60 ? 2 : quality >= 30 ? 3 : 4;
-  p.contrastLevels = getenv("CL") ? atoi(getenv("CL")) : 8;
-  p.contrastDen = getenv("CD") ? atoi(getenv("CD")) : 8;
+  // Small leaves cost little with predicted means and pay off on fine texture; single pixels
+  // also keep tiny pictures and thin edge strips (where no domain fits) exact.
+  p.minLog2 = 0;
+  p.meanStep = quality >= 90 ? 1 : quality >= 60 ? 2 : quality >= 30 ? 3 : 4;
+  p.contrastLevels = 8;
+  p.contrastDen = 8;
   for (int level = 0; level < p.Levels(); ++level) {
     const int size = 1 << (p.topLog2 - level);
-    p.searchRadius[level] = getenv("SR") ? atoi(getenv("SR")) : 4;
+    p.searchRadius[level] = 4;
     p.searchStep[level] = std::max(1, size / 8);
   }
-  (void)chroma;
   return p;
 }
 
 // Squared error per estimated bit that the encoder is willing to trade.
-double Lambda(int quality) { return (getenv("LA") ? atof(getenv("LA")) : 0.5) * std::pow(2.0, (100 - quality) / 8.0); }
+double Lambda(int quality) { return 2.0 * std::pow(2.0, (100 - quality) / 8.0); }
 
 void CheckSize(int width, int height) {
   if (width < 1 || height < 1 || width > kFifMaxPictureSide || height > kFifMaxPictureSide ||
@@ -94,8 +95,8 @@ TFifHeader MakeHeader(int width, int height, bool grey, const TFifEncodeOptions&
   header.grey = grey;
   header.quality = options.quality;
   header.physicalSize = options.physicalSize;
-  header.luma = PlaneParams(options.quality, false);
-  if (!grey) header.chroma = PlaneParams(options.quality, true);
+  header.luma = PlaneParams(options.quality);
+  if (!grey) header.chroma = PlaneParams(options.quality);
   return header;
 }
 

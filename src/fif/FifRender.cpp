@@ -44,6 +44,8 @@ class TGridRenderer {
       p.x1 = FirstPixel(b.x + b.w, sx, gridW);
       p.y0 = FirstPixel(b.y, sy, gridH);
       p.y1 = FirstPixel(b.y + b.h, sy, gridH);
+      if (b.x + b.w >= plane.width) p.x1 = gridW;
+      if (b.y + b.h >= plane.height) p.y1 = gridH;
       if (p.x0 >= p.x1 || p.y0 >= p.y1) continue;
       p.mean = static_cast<float>(b.meanIndex * params.meanStep);
       p.contrast = static_cast<float>(b.contrast) / static_cast<float>(params.contrastDen);

@@ -23,7 +23,8 @@ struct TFifGrid {
   float At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
-// The grid of gridWidth x gridHeight pixels that shows the plane at scale (sx, sy).
+// The grid of gridWidth x gridHeight pixels that shows the plane at scale (sx, sy). Grid pixels
+// whose centres fall beyond the plane's right or bottom edge belong to the blocks along that edge.
 TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int gridWidth, int gridHeight,
                      TFifRatio sx, TFifRatio sy);
 

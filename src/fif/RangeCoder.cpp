@@ -1,8 +1,5 @@
 #include "fif/RangeCoder.h"
 
-#include <array>
-#include <cmath>
-
 namespace qrl {
 
 namespace {
@@ -10,17 +7,6 @@ namespace {
 constexpr std::uint32_t kTop = 1u << 24;
 
 }  // namespace
-
-int TBitContext::Cost(int bit) const {
-  static const auto table = [] {
-    // -log2(p) in 1/256 bit for p = (i + 0.5) / 128.
-    std::array<int, 128> t{};
-    for (int i = 0; i < 128; ++i) t[i] = static_cast<int>(std::lround(-std::log2((i + 0.5) / 128.0) * 256.0));
-    return t;
-  }();
-  const std::uint32_t p = bit ? kOne - p0_ : p0_;
-  return table[p >> (kBits - 7)];
-}
 
 void TRangeEncoder::Encode(TBitContext& context, int bit) {
   const std::uint32_t bound = (range_ >> TBitContext::kBits) * context.P0();
@@ -34,17 +20,6 @@ void TRangeEncoder::Encode(TBitContext& context, int bit) {
   while (range_ < kTop) {
     range_ <<= 8;
     ShiftLow();
-  }
-}
-
-void TRangeEncoder::EncodeDirect(std::uint32_t value, int count) {
-  for (int i = count - 1; i >= 0; --i) {
-    range_ >>= 1;
-    if ((value >> i) & 1) low_ += range_;
-    while (range_ < kTop) {
-      range_ <<= 8;
-      ShiftLow();
-    }
   }
 }
 
@@ -72,50 +47,6 @@ std::vector<std::uint8_t> TRangeEncoder::Finish() {
 
 TRangeDecoder::TRangeDecoder(std::span<const std::uint8_t> data) : data_(data) {
   for (int i = 0; i < 4; ++i) code_ = (code_ << 8) | NextByte();
-}
-
-std::uint8_t TRangeDecoder::NextByte() {
-  if (pos_ < data_.size()) return data_[pos_++];
-  overrun_ = true;
-  return 0;
-}
-
-void TRangeDecoder::Normalize() {
-  while (range_ < kTop) {
-    range_ <<= 8;
-    code_ = (code_ << 8) | NextByte();
-  }
-}
-
-int TRangeDecoder::Decode(TBitContext& context) {
-  const std::uint32_t bound = (range_ >> TBitContext::kBits) * context.P0();
-  int bit;
-  if (code_ < bound) {
-    range_ = bound;
-    bit = 0;
-  } else {
-    code_ -= bound;
-    range_ -= bound;
-    bit = 1;
-  }
-  context.Update(bit);
-  Normalize();
-  return bit;
-}
-
-std::uint32_t TRangeDecoder::DecodeDirect(int count) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < count; ++i) {
-    range_ >>= 1;
-    int bit = 0;
-    if (code_ >= range_) {
-      code_ -= range_;
-      bit = 1;
-    }
-    value = (value << 1) | static_cast<std::uint32_t>(bit);
-    Normalize();
-  }
-  return value;
 }
 
 }  // namespace qrl

@@ -20,8 +20,6 @@ class TBitContext {
     if (bit) p0_ -= p0_ >> kShift;
     else p0_ += (kOne - p0_) >> kShift;
   }
-  // Estimated cost of coding bit, in 1/256 bit (for rate decisions).
-  int Cost(int bit) const;
 
  private:
   static constexpr int kShift = 5;
@@ -31,8 +29,6 @@ class TBitContext {
 class TRangeEncoder {
  public:
   void Encode(TBitContext& context, int bit);
-  // Codes count low bits of value, most significant first, each with probability 1/2.
-  void EncodeDirect(std::uint32_t value, int count);
   // Flushes the coder and hands over the bytes.
   std::vector<std::uint8_t> Finish();
 
@@ -48,14 +44,36 @@ class TRangeEncoder {
 class TRangeDecoder {
  public:
   explicit TRangeDecoder(std::span<const std::uint8_t> data);
-  int Decode(TBitContext& context);
-  std::uint32_t DecodeDirect(int count);
+  int Decode(TBitContext& context) {
+    const std::uint32_t bound = (range_ >> TBitContext::kBits) * context.P0();
+    int bit;
+    if (code_ < bound) {
+      range_ = bound;
+      bit = 0;
+    } else {
+      code_ -= bound;
+      range_ -= bound;
+      bit = 1;
+    }
+    context.Update(bit);
+    Normalize();
+    return bit;
+  }
   // True once the decoder has needed bytes beyond the end of its data: the stream was cut short.
   bool Overrun() const { return overrun_; }
 
  private:
-  std::uint8_t NextByte();
-  void Normalize();
+  std::uint8_t NextByte() {
+    if (pos_ < data_.size()) return data_[pos_++];
+    overrun_ = true;
+    return 0;
+  }
+  void Normalize() {
+    while (range_ < (1u << 24)) {
+      range_ <<= 8;
+      code_ = (code_ << 8) | NextByte();
+    }
+  }
   std::span<const std::uint8_t> data_;
   std::size_t pos_ = 0;
   std::uint32_t range_ = 0xFFFFFFFFu;

@@ -8,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -25,8 +26,10 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
-#include "player/PageRendering.h"
 #include "player/PointerSearch.h"
+#include "render/FlyerArea.h"
+#include "render/RenderPage.h"
+#include "render/TScreenDepth.h"
 #include "player/TFlyerPanel.h"
 #include "player/TNavBarPanel.h"
 #include "player/TPrompts.h"
@@ -196,6 +199,7 @@ void TCPlayerForm::StartUp() {
   SetLoadPhase({});
   FrameWidth = frameGeometry().width() - client_->width();
   FrameHeight = frameGeometry().height() - client_->height();
+  framesMeasured_ = true;
   const int p = SwitchValue('p');
   MenPresentation->setChecked((OpenPresMode && p != 0) || p >= 1);
   if (p == 3) MenFullScreen->setChecked(true);
@@ -337,9 +341,9 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
   bool result = false;
   fileName_ = path;
   try {
-    flyer_ = std::make_unique<TFlyer>(services_.measurer);
+    flyer_ = std::make_unique<TFlyer>(services_.measurer, ScreenMetrics());
     flyer_->FlyerTitle = FlyerTitle.toStdString();
-    if (const QScreen* s = screen()) flyer_->Context().ScreenBitsPerPixel = s->depth() <= 8 ? 8 : 24;
+    flyer_->Context().ScreenBitsPerPixel = TScreenDepth::BitsPerPixel();
     TFlyerLoader loader(*flyer_, *this);
     const TLoadResult outcome = loader.LoadFlyer(path.toStdString());
     SetLoadPhase(loadPhase_.Without(lpLoading));
@@ -434,7 +438,7 @@ void TCPlayerForm::ShowPage(int index, bool silent) {
     for (TCKbOccurrence* o : background.WindowedList) windowed_->Show(o);
   TPlayerPage& page = *flyer_->Pages[static_cast<std::size_t>(index)];
   if (!page.Built) flyer_->BuildPage(index);
-  pageBitmap_ = RenderPageImage(*flyer_, index);
+  pageBitmap_ = RenderPage(*flyer_, index);
   if (currentPage_ != 0)
     for (TCKbOccurrence* o : flyer_->Pages[currentPage_]->WindowedList) windowed_->Hide(o);
   currentPage_ = index;
@@ -596,7 +600,7 @@ void TCPlayerForm::SetShowMenu(bool on) {
 }
 
 void TCPlayerForm::SetShowNavBar(bool on) {
-  const bool wasHidden = pnlButtons_->isHidden();
+  const bool wasHidden = !NavBarShown();
   const bool presentation = MenPresentation->isChecked();
   const bool visible = loadPhase_.Has(lpShow) ? on : !presentation;
   pnlButtons_->setVisible(visible);
@@ -645,7 +649,25 @@ QSize TCPlayerForm::ScreenSize() const {
   return s->availableGeometry().size() - decoration;
 }
 
+TScreenMetrics TCPlayerForm::ScreenMetrics() const {
+  TScreenMetrics m;
+  m.bitsPerPixel = TScreenDepth::BitsPerPixel();
+  const QScreen* s = screen();
+  if (s == nullptr) return m;
+  m.dpiX = qRound(s->logicalDotsPerInchX());
+  m.dpiY = qRound(s->logicalDotsPerInchY());
+  m.horzRes = s->geometry().width();
+  m.vertRes = s->geometry().height();
+  if (s->physicalSize().width() >= 1 && s->physicalSize().height() >= 1) {
+    m.horzSizeMm = qRound(s->physicalSize().width());
+    m.vertSizeMm = qRound(s->physicalSize().height());
+  }
+  return m;
+}
+
 int TCPlayerForm::CurrentFrameHeight() const { return height() - client_->height(); }
+
+bool TCPlayerForm::NavBarShown() const { return pnlButtons_->isVisibleTo(this); }
 
 TSize TCPlayerForm::FitFlyerArea(TSize requested) const {
   TAreaContext c;
@@ -653,7 +675,7 @@ TSize TCPlayerForm::FitFlyerArea(TSize requested) const {
   c.screen = {screenSize.width(), screenSize.height()};
   c.frameWidth = FrameWidth;
   c.frameHeight = FrameHeight;
-  c.nav = NavAllowance(!pnlButtons_->isHidden(), pnlButtons_->height(), menuBar()->isHidden(), CurrentFrameHeight(),
+  c.nav = NavAllowance(NavBarShown(), pnlButtons_->height(), !menuBar()->isVisibleTo(this), CurrentFrameHeight(),
                        FrameHeight);
   c.flyerKnown = flyer_ && (loadPhase_.Has(lpBuilding) || loadPhase_.Has(lpShow));
   if (flyer_) c.flyer = {flyer_->FlyerWidth, flyer_->FlyerHeight};
@@ -671,7 +693,7 @@ TTrackSizes TCPlayerForm::TrackSizes() const {
   c.screen = {screenSize.width(), screenSize.height()};
   c.frameWidth = FrameWidth;
   c.frameHeight = FrameHeight;
-  c.nav = NavAllowance(!pnlButtons_->isHidden(), pnlButtons_->height(), menuBar()->isHidden(), CurrentFrameHeight(),
+  c.nav = NavAllowance(NavBarShown(), pnlButtons_->height(), !menuBar()->isVisibleTo(this), CurrentFrameHeight(),
                        FrameHeight);
   c.flyerKnown = flyer_ && (loadPhase_.Has(lpBuilding) || loadPhase_.Has(lpShow));
   if (flyer_) c.flyer = {flyer_->FlyerWidth, flyer_->FlyerHeight};
@@ -679,7 +701,8 @@ TTrackSizes TCPlayerForm::TrackSizes() const {
 }
 
 void TCPlayerForm::UpdateTrackSizes() {
-  if (client_ == nullptr || pnlButtons_ == nullptr) return;
+  // The limits need the frame, which StartUp measures once the window is up.
+  if (client_ == nullptr || pnlButtons_ == nullptr || !framesMeasured_) return;
   if (presentationLayout_) {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -716,7 +739,7 @@ void TCPlayerForm::SizeFlyerArea(bool natural) {
     flyer_->AreaHeight = area.height;
   }
   if (!presentationLayout_ && !inSizeMove_) {
-    const int nav = pnlButtons_->isHidden() ? 0 : pnlButtons_->height();
+    const int nav = NavBarShown() ? pnlButtons_->height() : 0;
     SetClientSize(area.width, area.height + nav);
   }
   CentrePresentation();
@@ -735,13 +758,7 @@ void TCPlayerForm::CentrePresentation() {
 }
 
 void TCPlayerForm::ApplyScale() {
-  if (!flyer_ || flyer_->FlyerWidth <= 0) return;
-  const double scale = static_cast<double>(flyer_->AreaWidth) / flyer_->FlyerWidth;
-  for (const auto& page : flyer_->Pages) {
-    if (!page->Built) continue;
-    for (TCKbOccurrence* o : page->DrawList) o->Rescale(scale);
-    if (page->Backdrop) page->Backdrop->Rescale(scale);
-  }
+  if (flyer_) qrl::ApplyScale(*flyer_);
 }
 
 void TCPlayerForm::RefitToFlyer() {
@@ -819,7 +836,7 @@ void TCPlayerForm::LayOutClient() {
     CentrePresentation();
     return;
   }
-  const int nav = pnlButtons_->isHidden() ? 0 : pnlButtons_->height();
+  const int nav = NavBarShown() ? pnlButtons_->height() : 0;
   pnlFlyer_->setGeometry(0, 0, client_->width(), std::max(client_->height() - nav, 0));
   pnlButtons_->setGeometry(0, client_->height() - nav, client_->width(), pnlButtons_->height());
 }

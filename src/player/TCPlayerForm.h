@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "document/TLoadObserver.h"
+#include "imaging/TScreenMetrics.h"
 #include "player/FlyerArea.h"
 #include "player/LoadPhase.h"
 #include "player/TPageHistory.h"
@@ -193,6 +194,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   int SwitchValue(char letter) const;
   QSize ScreenSize() const;
   int CurrentFrameHeight() const;
+  TScreenMetrics ScreenMetrics() const;
+  bool NavBarShown() const;
 
   TPlayerServices services_;
   std::vector<std::string> arguments_;
@@ -213,6 +216,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TFlyerPanel* pnlFlyer_ = nullptr;
   TNavBarPanel* pnlButtons_ = nullptr;
   bool presentationLayout_ = false;
+  bool framesMeasured_ = false;
   bool resizeAttached_ = true;
   bool inSizeMove_ = false;
   QTimer sizeMoveTimer_;

@@ -7,13 +7,12 @@
 #include "elements/TCKbClick.h"
 #include "elements/TCKbTekst.h"
 #include "player/ScrollRange.h"
+#include "render/DrawTekst.h"
 
 namespace qrl {
 namespace {
 
 constexpr int kScrollBarWidth = 13;
-
-QColor ToQColor(TColor c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 QRect RectOf(const TCKbOccurrence& o) { return QRect(o.Left, o.Top, o.Width, o.Height); }
 
@@ -60,53 +59,37 @@ void TCKBScrollTekst::BuildScrollBar() {
   scrollBar_->setSingleStep(range.smallChange);
   scrollBar_->setPageStep(range.largeChange);
   lastPos_ = -1;
+  drawn_ = QImage();
+  update();
   connect(scrollBar_, &QScrollBar::valueChanged, this, &TCKBScrollTekst::Scrolled);
   if (isVisible()) scrollBar_->show();
 }
 
 void TCKBScrollTekst::Scrolled(int position) {
-  if (lastPos_ >= 0 && placement_.Tekst().Opaque) {
-    // Move what is already drawn; Qt repaints only the strip that comes into view.
-    scroll(0, lastPos_ - position, QRect(0, 0, width() - kScrollBarWidth - 1, height()));
-  } else {
-    update();
-  }
+  if (drawn_.size() != size()) return;  // the next paint draws everything
+  const QImage& page = pageBitmap_();
+  QPainter p(&drawn_);
+  DrawTekst(placement_, p, position, kScrollBarWidth + 1, 0, 0, lastPos_, page.isNull() ? nullptr : &page);
   lastPos_ = position;
+  update();
 }
 
-void TCKBScrollTekst::paintEvent(QPaintEvent* event) {
-  QPainter p(this);
-  p.setClipRegion(event->region());
-  const TCKbTekst& element = placement_.Tekst();
-  const int textWidth = width() - (kScrollBarWidth + 1);
-  if (element.Opaque) {
-    p.fillRect(rect(), ToQColor(element.BackColour));
-  } else {
+void TCKBScrollTekst::paintEvent(QPaintEvent*) {
+  if (drawn_.size() != size()) {
+    drawn_ = QImage(size(), QImage::Format_RGB32);
     const QImage& page = pageBitmap_();
-    if (!page.isNull()) p.drawImage(QPoint(0, 0), page, geometry());
-  }
-  const int position = scrollBar_ != nullptr ? scrollBar_->value() : 0;
-  const int lineHeight = measurer_.LineHeight(element.Font);
-  p.setFont(ToQFont(element.Font));
-  p.setPen(ToQColor(element.Font.Color));
-  const int alignment = element.Alignment == taRight    ? Qt::AlignRight
-                        : element.Alignment == taCentre ? Qt::AlignHCenter
-                                                        : Qt::AlignLeft;
-  int top = 1 - position;
-  for (const std::string& line : placement_.Lines) {
-    if (top + lineHeight > 0 && top < height()) {
-      std::string_view shown(line);
-      if (!shown.empty() && shown.back() == kParagraphEnd) shown.remove_suffix(1);
-      p.drawText(QRect(2, top, textWidth - 3, lineHeight), alignment | Qt::AlignTop | Qt::TextSingleLine,
-                 FromCp1252(shown));
+    drawn_.fill(Qt::white);
+    if (!page.isNull()) {
+      QPainter under(&drawn_);
+      under.drawImage(QPoint(0, 0), page, geometry());
     }
-    top += lineHeight;
+    const int position = scrollBar_ != nullptr ? scrollBar_->value() : 0;
+    QPainter p(&drawn_);
+    DrawTekst(placement_, p, position, kScrollBarWidth + 1, 0, 0, kFullPaint, page.isNull() ? nullptr : &page);
+    lastPos_ = position;
   }
-  if (element.Framed) {
-    p.setPen(ToQColor(element.Font.Color));
-    p.drawRect(QRect(0, 0, textWidth, height() - 1));
-  }
-  lastPos_ = position;
+  QPainter p(this);
+  p.drawImage(QPoint(0, 0), drawn_);
 }
 
 TWindowedControls::TWindowedControls(QWidget* panel, const TTextMeasurer& measurer,

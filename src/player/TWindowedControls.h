@@ -30,6 +30,7 @@ class TCKBScrollTekst : public QWidget {
  public:
   TCKBScrollTekst(TCKbOccTekst& placement, const TTextMeasurer& measurer,
                   std::function<const QImage&()> pageBitmap, QWidget* parent);
+  const QImage& Drawn() const { return drawn_; }
   ~TCKBScrollTekst() override;
 
   void ShowControl();
@@ -45,6 +46,7 @@ class TCKBScrollTekst : public QWidget {
   void Scrolled(int position);
 
   TCKbOccTekst& placement_;
+  QImage drawn_;  // what the control shows; scrolling works on these pixels
   const TTextMeasurer& measurer_;
   std::function<const QImage&()> pageBitmap_;
   QScrollBar* scrollBar_ = nullptr;

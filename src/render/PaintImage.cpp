@@ -20,10 +20,6 @@ void CheckBitmap(const TDib& bitmap) {
   if (!IsDrawable(bitmap)) throw EQuireleafException("Bitmap undefined.");
 }
 
-QImage PictureOf(const TCKbImage& image) {
-  CheckBitmap(image.Bitmap);
-  return DibImage(image.Bitmap);
-}
 
 const QImage* CachedMasks(const TCKbOccImage& placement) {
   const auto* masks = static_cast<const QImage*>(placement.MaskCache.get());
@@ -58,18 +54,15 @@ void BuildMasks(TCKbOccImage& placement) {
 
 void PaintImage(TCKbOccImage& placement, QPainter& canvas) {
   const TCKbImage& image = placement.Image();
-  if (!placement.Transparent) {
-    const QImage picture = PictureOf(image);
-    const QRect target = CanvasRect(placement.Left, placement.Top, placement.Width, placement.Height);
-    if (target.isEmpty()) return;
-    canvas.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    canvas.drawImage(target, picture);
-    return;
-  }
   CheckBitmap(image.Bitmap);
-  if (CachedMasks(placement) == nullptr) BuildMasks(placement);
   const QRect target = CanvasRect(placement.Left, placement.Top, placement.Width, placement.Height);
   if (target.isEmpty()) return;
+  if (!placement.Transparent) {
+    canvas.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    canvas.drawImage(target, DibImage(image.Bitmap));
+    return;
+  }
+  if (CachedMasks(placement) == nullptr) BuildMasks(placement);
   // Every target pixel takes exactly one picture pixel, opaque or fully transparent, so the
   // canvas shows through the key's pixels unchanged.
   canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -80,7 +73,9 @@ void PaintBackdrop(TCKbOccImage& backdrop, QPainter& canvas, int areaWidth, int 
   const int tileWidth = backdrop.Width;
   const int tileHeight = backdrop.Height;
   if (tileWidth <= 0 || tileHeight <= 0 || areaWidth <= 0 || areaHeight <= 0) return;
-  const QImage picture = PictureOf(backdrop.Image());
+  const TDib& bitmap = backdrop.Image().Bitmap;
+  CheckBitmap(bitmap);
+  const QImage picture = DibImage(bitmap);
   // Every tile is the same stretch of the picture, so one is drawn and repeated as a texture.
   // A tile larger than the area is drawn only as far as the area reaches.
   QImage tile(std::min(tileWidth, areaWidth), std::min(tileHeight, areaHeight), QImage::Format_RGB32);

@@ -16,8 +16,11 @@ TFakeFifRecord record;
 constexpr std::uint32_t kHandle = 0x5151;
 
 std::int32_t Note(const char* name, std::int32_t status) {
-  std::strncat(record.calls, name, sizeof(record.calls) - std::strlen(record.calls) - 2);
-  std::strcat(record.calls, " ");
+  const std::size_t used = std::strlen(record.calls);
+  if (used + std::strlen(name) + 2 <= sizeof(record.calls)) {
+    std::strcat(record.calls, name);
+    std::strcat(record.calls, " ");
+  }
   return status;
 }
 

@@ -63,7 +63,38 @@ std::string Describe(const TJson& value) {
   return text;
 }
 
+std::string CannotStore(char32_t c) {
+  return "the character " + CodePointName(c) +
+         " cannot be stored: flyer texts are Windows-1252, without control characters";
+}
+
 }  // namespace
+
+std::optional<TStrings> ReadLines(const TJson& value, const std::string& place, TManifestErrors& errors) {
+  const bool ok = value.is_string() || (value.is_array() && std::all_of(value.begin(), value.end(), [](const TJson& line) {
+                                          return line.is_string();
+                                        }));
+  if (!ok) {
+    errors.Add(place, "must be a string or an array of strings, not " + Describe(value));
+    return std::nullopt;
+  }
+  TStrings lines;
+  bool good = true;
+  const auto add = [&](const TJson& line, const std::string& at) {
+    char32_t bad = 0;
+    if (auto bytes = ToCp1252(line.get<std::string>(), &bad)) {
+      lines.push_back(std::move(*bytes));
+    } else {
+      errors.Add(at, CannotStore(bad));
+      good = false;
+    }
+  };
+  if (value.is_string())
+    add(value, place);
+  else
+    for (std::size_t i = 0; i < value.size(); ++i) add(value[i], EntryPlace(place, i));
+  return good ? std::optional(std::move(lines)) : std::nullopt;
+}
 
 std::optional<std::string> ToCp1252(const std::string& utf8, char32_t* bad) {
   std::string bytes;
@@ -192,37 +223,13 @@ std::optional<std::string> TFields::Text(const std::string& key, bool allowEmpty
   }
   char32_t bad = 0;
   auto bytes = ToCp1252(v->get<std::string>(), &bad);
-  if (!bytes)
-    Fail(key, "the character " + CodePointName(bad) +
-                  " cannot be stored: flyer texts are Windows-1252, without control characters");
+  if (!bytes) Fail(key, CannotStore(bad));
   return bytes;
 }
 
 std::optional<TStrings> TFields::Lines(const std::string& key) {
   const TJson* v = Get(key);
-  if (!v) return std::nullopt;
-  const bool ok = v->is_string() || (v->is_array() && std::all_of(v->begin(), v->end(), [](const TJson& line) {
-                                       return line.is_string();
-                                     }));
-  if (!ok) {
-    Fail(key, "must be a string or an array of strings, not " + Describe(*v));
-    return std::nullopt;
-  }
-  TStrings lines;
-  const auto add = [&](const TJson& line, const std::string& place) {
-    char32_t bad = 0;
-    if (auto bytes = ToCp1252(line.get<std::string>(), &bad))
-      lines.push_back(std::move(*bytes));
-    else
-      errors_.Add(place, "the character " + CodePointName(bad) +
-                             " cannot be stored: flyer texts are Windows-1252, without control characters");
-  };
-  if (v->is_string())
-    add(*v, Place(key));
-  else
-    for (std::size_t i = 0; i < v->size(); ++i) add((*v)[i], EntryPlace(Place(key), i));
-  if (lines.size() != (v->is_string() ? 1 : v->size())) return std::nullopt;
-  return lines;
+  return v ? ReadLines(*v, Place(key), errors_) : std::nullopt;
 }
 
 std::optional<TColor> TFields::Colour(const std::string& key) {

@@ -38,8 +38,10 @@ class TFields {
   bool Has(const std::string& key) const;
   // The field as it stands (marking it as used), or nullptr.
   const TJson* Get(const std::string& key);
-  // Reports a mistake at the field.
-  void Fail(const std::string& key, const std::string& message) const { errors_.Add(Place(key), message); }
+  // Reports a mistake at the field (an empty key: at the object itself).
+  void Fail(const std::string& key, const std::string& message) const {
+    errors_.Add(key.empty() ? place_ : Place(key), message);
+  }
 
   // A whole number in [min, max].
   std::optional<std::int64_t> Integer(const std::string& key, std::int64_t min, std::int64_t max);
@@ -75,6 +77,9 @@ class TFields {
   TManifestErrors& errors_;
   std::set<std::string> used_;
 };
+
+// A string or an array of strings at place, as Windows-1252 lines; each wrong line is reported.
+std::optional<TStrings> ReadLines(const TJson& value, const std::string& place, TManifestErrors& errors);
 
 // Windows-1252 bytes of UTF-8 text; nothing when a character has no place in that code page or
 // is a control character (which flyer strings cannot carry), the first such character then

@@ -1,43 +1,20 @@
 #pragma once
-// Test pictures for the FIF codec: the photographs of the shared test data read into DIBs,
-// crops and box-filtered reductions of them, synthetic pictures, and the PSNR that judges them.
+// Pictures for the FIF codec tests: crops and box-filtered reductions, a synthetic picture with
+// smooth areas, edges and texture, and the PSNR that judges a decoded picture.
 
-#include <QImage>
-
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <string>
 
 #include "imaging/Dib.h"
 
 namespace qrl::test {
 
-// The photographs beside the tests (data/SOURCES.md names their origin and licences).
 // A black picture; the bounds let the compiler see that the pixel buffer is never empty.
 inline TDib NewDib(int width, int height) {
   if (width < 1 || height < 1 || width > 65535 || height > 65535) std::abort();
   return TDib(width, height);
-}
-
-inline std::string PhotoPath(const std::string& name) { return std::string(QRL_FIF_PHOTOS) + "/" + name; }
-
-// Reads a picture file into a DIB; an empty DIB when it cannot be read.
-inline TDib LoadPicture(const std::string& path) {
-  QImage image(QString::fromStdString(path));
-  if (image.isNull()) return {};
-  image = image.convertToFormat(QImage::Format_RGB888);
-  TDib dib = NewDib(image.width(), image.height());
-  for (int y = 0; y < image.height(); ++y) {
-    const std::uint8_t* in = image.constScanLine(y);
-    std::uint8_t* out = dib.ScanLine(y);
-    for (int x = 0; x < image.width(); ++x) {
-      out[3 * x] = in[3 * x + 2];
-      out[3 * x + 1] = in[3 * x + 1];
-      out[3 * x + 2] = in[3 * x];
-    }
-  }
-  return dib;
 }
 
 inline TDib Crop(const TDib& from, int left, int top, int width, int height) {
@@ -59,6 +36,29 @@ inline TDib Halve(const TDib& from) {
                       from.ScanLine(2 * y + 1)[6 * x + c] + from.ScanLine(2 * y + 1)[6 * x + 3 + c];
         dib.ScanLine(y)[3 * x + c] = static_cast<std::uint8_t>((s + 2) / 4);
       }
+  return dib;
+}
+
+// A picture with gradients, hard edges, a disc and deterministic fine texture.
+inline TDib SyntheticPicture(int width, int height, bool grey = false) {
+  TDib dib = NewDib(width, height);
+  std::uint32_t seed = 12345;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      seed = seed * 1103515245u + 12345u;
+      const int noise = static_cast<int>((seed >> 16) & 15) - 8;
+      const double dx = x - width * 0.6;
+      const double dy = y - height * 0.4;
+      const bool disc = dx * dx + dy * dy < width * height * 0.04;
+      int r = 40 + 150 * x / std::max(1, width) + noise;
+      int g = disc ? 200 : 60 + 120 * y / std::max(1, height);
+      int b = (x / 8 + y / 8) % 2 ? 180 : 90;
+      if (grey) r = g = b = (r + g + b) / 3;
+      std::uint8_t* p = dib.ScanLine(y) + 3 * x;
+      p[0] = static_cast<std::uint8_t>(std::clamp(b, 0, 255));
+      p[1] = static_cast<std::uint8_t>(std::clamp(g, 0, 255));
+      p[2] = static_cast<std::uint8_t>(std::clamp(r, 0, 255));
+    }
   return dib;
 }
 
