@@ -43,7 +43,9 @@ TFifDecoder::TFifDecoder(std::span<const std::uint8_t> data) {
     if (data.size() < headerSize + 4) throw EFifError(fsDamaged, "no picture data");
     if (!FifChecksumMatches(data)) throw EFifError(fsDamaged, "checksum mismatch");
     picture_ = std::make_unique<TFifPicture>();
-    TSymbolReader reader(data.subspan(headerSize, data.size() - headerSize - 4));
+    const std::size_t payloadSize = data.size() - headerSize - 4;
+    TSymbolReader reader(data.subspan(headerSize, payloadSize));
+    std::size_t blocksLeft = MaxFifBlocks(payloadSize);
     // Luma has its own probabilities; the two chroma planes share theirs.
     std::vector<TFifPlaneContexts> contexts(2);
     picture_->planeCount = header_.grey ? 1 : 3;
@@ -51,7 +53,8 @@ TFifDecoder::TFifDecoder(std::span<const std::uint8_t> data) {
       TFifPlane& plane = picture_->planes[i];
       plane.width = i == 0 ? header_.width : (header_.width + 1) / 2;
       plane.height = i == 0 ? header_.height : (header_.height + 1) / 2;
-      CodePlane(reader, contexts[i == 0 ? 0 : 1], i == 0 ? header_.luma : header_.chroma, plane);
+      CodePlane(reader, contexts[i == 0 ? 0 : 1], i == 0 ? header_.luma : header_.chroma, plane, blocksLeft);
+      blocksLeft -= plane.blocks.size();
     }
     reader.CheckInput();
   } catch (const std::bad_alloc&) {

@@ -74,15 +74,19 @@ std::vector<std::uint8_t> Assemble(const TFifHeader& header, const std::vector<T
   const double lambda = Lambda(header.quality);
   TSymbolWriter writer;
   std::vector<TFifPlaneContexts> contexts(2);
+  std::size_t blocks = 0;
   for (std::size_t i = 0; i < planes.size(); ++i) {
     const bool chroma = i > 0;
     const TFifPlaneParams& params = chroma ? header.chroma : header.luma;
     TFifPlane plane = EncodePlane(planes[i], params, chroma ? lambda * kChromaLambdaFactor : lambda);
     CodePlane(writer, contexts[chroma ? 1 : 0], params, plane);
+    blocks += plane.blocks.size();
   }
   std::vector<std::uint8_t> out;
   WriteFifHeader(header, out);
-  const std::vector<std::uint8_t> payload = writer.Coder().Finish();
+  std::vector<std::uint8_t> payload = writer.Coder().Finish();
+  // Bytes past the coded data are never read; they only keep the block count within bounds.
+  if (MaxFifBlocks(payload.size()) < blocks) payload.resize((blocks - MaxFifBlocks(0) + 31) / 32);
   out.insert(out.end(), payload.begin(), payload.end());
   AppendFifChecksum(out);
   return out;

@@ -45,21 +45,29 @@ int CodeSigned(IO& io, TFifPlaneContexts::TSigned& c, int zeroContext, int value
 }
 
 // Per-cell memory of the leaves coded so far (cells of the smallest block size), for the
-// mean prediction and the context choices.
+// mean prediction and the context choices. Only the left and top neighbours are ever asked for,
+// so it holds one band of top-level blocks plus the cell row above it.
 class TLeafMap {
  public:
   TLeafMap(const TFifPlane& plane, const TFifPlaneParams& params)
       : shift_(params.minLog2),
         cellsW_(((plane.width - 1) >> shift_) + 1),
-        cellsH_(((plane.height - 1) >> shift_) + 1),
+        bandRows_(1 << (params.topLog2 - params.minLog2)),
         defaultMean_((128 + params.meanStep / 2) / params.meanStep),
-        cells_(static_cast<std::size_t>(cellsW_) * cellsH_) {}
+        cells_(static_cast<std::size_t>(cellsW_) * (bandRows_ + 1)) {}
 
   struct TCell {
     std::int16_t meanIndex = 0;
-    std::int8_t log2 = -1;  // -1: not coded yet
+    std::int8_t log2 = -1;
     std::int8_t flat = 0;
   };
+
+  // Moves on to the band of top-level blocks starting at plane row y.
+  void StartBand(int y) {
+    const int cy = y >> shift_;
+    if (cy > 0) std::copy_n(&cells_[static_cast<std::size_t>(bandRows_) * cellsW_], cellsW_, cells_.begin());
+    bandTop_ = cy;
+  }
 
   const TCell* Left(int x, int y) const { return x > 0 ? &At((x >> shift_) - 1, y >> shift_) : nullptr; }
   const TCell* Top(int x, int y) const { return y > 0 ? &At(x >> shift_, (y >> shift_) - 1) : nullptr; }
@@ -85,35 +93,42 @@ class TLeafMap {
   void Record(const TFifBlock& b) {
     const TCell cell{static_cast<std::int16_t>(b.meanIndex), static_cast<std::int8_t>(b.log2),
                      static_cast<std::int8_t>(b.contrast == 0)};
+    const int x0 = b.x >> shift_;
     const int x1 = ((b.x + b.w - 1) >> shift_) + 1;
     const int y1 = ((b.y + b.h - 1) >> shift_) + 1;
-    for (int cy = b.y >> shift_; cy < y1; ++cy)
-      std::fill(&At(b.x >> shift_, cy), &At(b.x >> shift_, cy) + (x1 - (b.x >> shift_)), cell);
+    for (int cy = b.y >> shift_; cy < y1; ++cy) std::fill(&At(x0, cy), &At(x0, cy) + (x1 - x0), cell);
   }
 
  private:
-  TCell& At(int cx, int cy) { return cells_[static_cast<std::size_t>(cy) * cellsW_ + cx]; }
-  const TCell& At(int cx, int cy) const { return cells_[static_cast<std::size_t>(cy) * cellsW_ + cx]; }
+  // Row 0 of cells_ is the cell row above the band; rows 1.. are the band itself.
+  TCell& At(int cx, int cy) { return cells_[static_cast<std::size_t>(cy - bandTop_ + 1) * cellsW_ + cx]; }
+  const TCell& At(int cx, int cy) const {
+    return cells_[static_cast<std::size_t>(cy - bandTop_ + 1) * cellsW_ + cx];
+  }
   int shift_;
   int cellsW_;
-  int cellsH_;
+  int bandRows_;
   int defaultMean_;
+  int bandTop_ = 0;
   std::vector<TCell> cells_;
 };
 
 template <class IO>
 class TPlaneWalk {
  public:
-  TPlaneWalk(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane)
-      : io_(io), c_(contexts), p_(params), plane_(plane), map_(plane, params) {}
+  TPlaneWalk(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane,
+             std::size_t maxLeaves)
+      : io_(io), c_(contexts), p_(params), plane_(plane), map_(plane, params), maxLeaves_(maxLeaves) {}
 
   void Run() {
     const int top = 1 << p_.topLog2;
-    for (int y = 0; y < plane_.height; y += top)
+    for (int y = 0; y < plane_.height; y += top) {
+      map_.StartBand(y);
       for (int x = 0; x < plane_.width; x += top) {
         Node(x, y, p_.topLog2);
         io_.CheckInput();
       }
+    }
     if (cursor_ != plane_.blocks.size()) Damaged("leaves do not tile the plane");
   }
 
@@ -154,7 +169,10 @@ class TPlaneWalk {
     }
     Leaf(b, level);
     map_.Record(b);
-    if constexpr (IO::kReading) plane_.blocks.push_back(b);
+    if constexpr (IO::kReading) {
+      if (plane_.blocks.size() >= maxLeaves_) Damaged("more blocks than the data can hold");
+      plane_.blocks.push_back(b);
+    }
     ++cursor_;
   }
 
@@ -210,18 +228,22 @@ class TPlaneWalk {
   const TFifPlaneParams& p_;
   TFifPlane& plane_;
   TLeafMap map_;
+  std::size_t maxLeaves_;
   std::size_t cursor_ = 0;
 };
 
 }  // namespace
 
 template <class IO>
-void CodePlane(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane) {
+void CodePlane(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane,
+               std::size_t maxLeaves) {
   if constexpr (IO::kReading) plane.blocks.clear();
-  TPlaneWalk<IO>(io, contexts, params, plane).Run();
+  TPlaneWalk<IO>(io, contexts, params, plane, maxLeaves).Run();
 }
 
-template void CodePlane<TSymbolWriter>(TSymbolWriter&, TFifPlaneContexts&, const TFifPlaneParams&, TFifPlane&);
-template void CodePlane<TSymbolReader>(TSymbolReader&, TFifPlaneContexts&, const TFifPlaneParams&, TFifPlane&);
+template void CodePlane<TSymbolWriter>(TSymbolWriter&, TFifPlaneContexts&, const TFifPlaneParams&, TFifPlane&,
+                                       std::size_t);
+template void CodePlane<TSymbolReader>(TSymbolReader&, TFifPlaneContexts&, const TFifPlaneParams&, TFifPlane&,
+                                       std::size_t);
 
 }  // namespace qrl

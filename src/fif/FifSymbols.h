@@ -86,10 +86,16 @@ class TSymbolReader {
   TRangeDecoder coder_;
 };
 
+// A stream holds at most this many range blocks in all, so that memory follows the size of the
+// data and not just the declared picture size. Real pictures need over a bit per block (a
+// one-pixel checkerboard about 1.2); the encoder pads its payload should it ever need more.
+inline std::size_t MaxFifBlocks(std::size_t payloadBytes) { return 32 * payloadBytes + 4096; }
+
 // Writes plane.blocks (which must tile the plane in coding order), or reads them into plane.blocks
 // (plane.width and plane.height set by the caller). Reading throws EFifError fsDamaged for
-// parameters out of range or a stream cut short.
+// parameters out of range, more than maxLeaves blocks, or a stream cut short.
 template <class IO>
-void CodePlane(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane);
+void CodePlane(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane,
+               std::size_t maxLeaves = SIZE_MAX);
 
 }  // namespace qrl

@@ -60,12 +60,12 @@ void PhysicalToPixels(std::int32_t& width, std::int32_t& height, std::int32_t un
     w = Scale(w, screen.dpiX, 1);
     h = Scale(h, screen.dpiY, 1);
   } else if (unit == 'm') {
-    // Metres: pixels per millimetre times 1000. A screen that does not know its size is taken
-    // at its dots per inch (0.0254 m to the inch).
-    w = screen.horzSizeMm > 0 ? Scale(w, std::int64_t{screen.horzRes} * 1000, screen.horzSizeMm)
-                              : Scale(w, std::int64_t{screen.dpiX} * 10000, 254);
-    h = screen.vertSizeMm > 0 ? Scale(h, std::int64_t{screen.vertRes} * 1000, screen.vertSizeMm)
-                              : Scale(h, std::int64_t{screen.dpiY} * 10000, 254);
+    // The metric unit is the micrometre: pixels per millimetre divided by 1000. A screen that
+    // does not know its size is taken at its dots per inch (25400 micrometres to the inch).
+    w = screen.horzSizeMm > 0 ? Scale(w, screen.horzRes, std::int64_t{screen.horzSizeMm} * 1000)
+                              : Scale(w, screen.dpiX, 25400);
+    h = screen.vertSizeMm > 0 ? Scale(h, screen.vertRes, std::int64_t{screen.vertSizeMm} * 1000)
+                              : Scale(h, screen.dpiY, 25400);
   }
   // Both numbers settle (at 0 going down, at the limit going up) long before a hostile exponent
   // of billions of steps could run out, so the loops stop as soon as nothing changes.

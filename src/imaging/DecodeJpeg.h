@@ -11,8 +11,8 @@ namespace qrl {
 // Decodes a complete JPEG file: baseline or progressive; colour, greyscale and CMYK pictures all
 // come out as 24-bit blue-green-red rows, bottom row first. Errors raise EJPEG
 // "Damn - a JPG error occured : <library message code>"; warnings are ignored, and a file that
-// ends early decodes with its missing part left grey. Pictures beyond the player's block cap
-// raise "Out of memory." (12288).
+// ends early decodes as far as its data reaches (never reading past `size` bytes). Pictures
+// beyond the player's block cap raise "Out of memory." (12288).
 TDib DecodeJpeg(const std::uint8_t* data, std::size_t size);
 
 }  // namespace qrl

@@ -344,8 +344,11 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
     flyer_ = std::make_unique<TFlyer>(services_.measurer, ScreenMetrics());
     flyer_->FlyerTitle = FlyerTitle.toStdString();
     flyer_->Context().ScreenBitsPerPixel = TScreenDepth::BitsPerPixel();
-    TFlyerLoader loader(*flyer_, *this);
-    const TLoadResult outcome = loader.LoadFlyer(path.toStdString());
+    // The loader refers to the flyer: it is gone before any unloading below.
+    const TLoadResult outcome = [&] {
+      TFlyerLoader loader(*flyer_, *this);
+      return loader.LoadFlyer(path.toStdString());
+    }();
     SetLoadPhase(loadPhase_.Without(lpLoading));
     if (outcome == TLoadResult::lrClosedInScan) {
       if (!Switch('t')) splash_->HideSplash(true);

@@ -109,11 +109,11 @@ TEST_F(DecodeFifTest, PhysicalSizeIsConvertedWhenThereIsNoPixelSize) {
   EXPECT_EQ(dib.Width(), 29);
   EXPECT_EQ(dib.Height(), 19);
 
-  // Metres: 0.254 m x 0.143 m at 1920 x 1080 pixels over 508 x 286 mm.
+  // Micrometres: 254 mm x 143 mm at 1920 x 1080 pixels over 508 x 286 mm.
   s.unit = 'm';
-  s.physicalWidth = 254;
-  s.physicalHeight = 143;
-  s.exponent = -3;
+  s.physicalWidth = 254000;
+  s.physicalHeight = 143000;
+  s.exponent = 0;
   Script(s);
   dib = Decode(0, 0);
   EXPECT_EQ(dib.Width(), 960);
@@ -141,10 +141,15 @@ TEST(PhysicalToPixels, RoundsEachExponentStepHalfToEven) {
   TScreenMetrics unknownSize;
   unknownSize.horzSizeMm = 0;
   unknownSize.vertSizeMm = 0;
-  int w = 254, h = 127;
-  PhysicalToPixels(w, h, 'm', -3, unknownSize);  // taken at 96 dots per inch
+  int w = 254000, h = 127000;
+  PhysicalToPixels(w, h, 'm', 0, unknownSize);  // taken at 96 dots per inch
   EXPECT_EQ(w, 960);
   EXPECT_EQ(h, 480);
+  // The unit is converted before the exponent is applied: 2.54 mm rounds to 10 pixels first.
+  w = 2540;
+  h = 2540;
+  PhysicalToPixels(w, h, 'm', 2, TScreenMetrics{});
+  EXPECT_EQ(w, 1000);
 }
 
 TEST_F(DecodeFifTest, LibraryStatusesBecomeCodedErrors) {

@@ -7,10 +7,11 @@ extern const TCommand kExtractCommand;
 extern const TCommand kNoteCommand;
 extern const TCommand kPackCommand;
 extern const TCommand kUnpackCommand;
+extern const TCommand kFifCommand;
 
 const std::vector<TCommand>& Commands() {
   static const std::vector<TCommand> commands = {kInfoCommand, kExtractCommand, kNoteCommand, kPackCommand,
-                                                 kUnpackCommand};
+                                                 kUnpackCommand, kFifCommand};
   return commands;
 }
 

@@ -1,6 +1,7 @@
 // qrltool: inspect, render, extract, author, pack and unpack flyers; encode and decode FIF pictures.
 
 #include <QGuiApplication>
+#include <QString>
 #include <cstring>
 #include <exception>
 #include <iostream>
@@ -18,7 +19,13 @@ void PrintHelp() {
 
 }  // namespace
 
+// Qt's own notices (a missing runtime folder under the offscreen platform) are not the tool's output.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << "\n";
+}
+
 int main(int argc, char** argv) {
+  qInstallMessageHandler(QuietQtMessages);
   // Text measuring and rendering need fonts but never a display.
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   int qtArgc = 1;
