@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of a fuzz build for a short while each and fails on any finding.
 #   bash scripts/fuzz-smoke.sh BUILD_DIR
-# A fuzzer BUILD_DIR/bin/NAME_fuzzer starts from the seeds that BUILD_DIR/bin/NAME_fuzzer_seeds
-# writes, when that program exists. FUZZ_SECONDS overrides the time per fuzzer (default 60).
+# A fuzzer BUILD_DIR/bin/NAME_fuzzer starts from the seeds that its generator writes into the
+# folder given as its argument, when one exists: BUILD_DIR/bin/NAME_fuzzer_seeds, or
+# BUILD_DIR/bin/make_PREFIX_seeds where PREFIX is NAME up to its first "_".
+# FUZZ_SECONDS overrides the time per fuzzer (default 60).
 set -euo pipefail
 
 if [[ $# -ne 1 ]]; then
@@ -33,10 +35,13 @@ for fuzzer in "${fuzzers[@]}"; do
   corpus="$work/$name/corpus"
   artifacts="$work/$name/artifacts/"
   mkdir -p "$corpus" "$artifacts"
-  if [[ -x "$fuzzer"_seeds ]]; then
-    "$fuzzer"_seeds "$work/$name/seeds"
-    cp "$work/$name/seeds"/* "$corpus"/ 2>/dev/null || true
-  fi
+  for generator in "$fuzzer"_seeds "$build/bin/make_${name%%_*}_seeds"; do
+    if [[ -x "$generator" ]]; then
+      "$generator" "$work/$name/seeds"
+      cp "$work/$name/seeds"/* "$corpus"/ 2>/dev/null || true
+      break
+    fi
+  done
   log="$work/$name/fuzz.log"
   echo "== $name: ${seconds} s, $(ls "$corpus" | wc -l) seeds"
   set +e

@@ -27,8 +27,8 @@ int CodeBitTree(IO& io, TBitContext* contexts, int bits, int value) {
 // Signed integers: zero flag, sign, then |v| - 1 as an Elias-gamma class (unary, adaptive)
 // and its mantissa bits (adaptive per class and position).
 template <class IO>
-int CodeSigned(IO& io, TFifPlaneContexts::TSigned& c, int zeroContext, int value, int maxClass) {
-  if (io.Bit(c.zero[zeroContext], value == 0) == 1) return 0;
+int CodeSigned(IO& io, TFifPlaneContexts::TSigned& c, int value, int maxClass) {
+  if (io.Bit(c.zero, value == 0) == 1) return 0;
   const int negative = io.Bit(c.sign, value < 0);
   const unsigned m = static_cast<unsigned>(std::abs(value));  // >= 1
   int cls = 0;
@@ -178,7 +178,7 @@ class TPlaneWalk {
 
   void Leaf(TFifBlock& b, int level) {
     const int predicted = map_.PredictMean(b.x, b.y);
-    const int residual = CodeSigned(io_, c_.mean[SmallestContext(b)], 0, b.meanIndex - predicted, 10);
+    const int residual = CodeSigned(io_, c_.mean[SmallestContext(b)], b.meanIndex - predicted, 10);
     b.meanIndex = predicted + residual;
     if (b.meanIndex < 0 || b.meanIndex > MaxMeanIndex(p_.meanStep)) Damaged("block mean out of range");
 

@@ -36,7 +36,7 @@ struct TFifPlane {
 struct TFifPlaneContexts {
   static constexpr int kSignedClasses = 16;
   struct TSigned {
-    TBitContext zero[3];
+    TBitContext zero;
     TBitContext sign;
     TBitContext classBits[kSignedClasses];
     TBitContext mantissa[kSignedClasses][kSignedClasses];

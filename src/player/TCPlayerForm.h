@@ -82,7 +82,6 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void pnlFlyerMouseMove(QPoint position);
   // The screen cursor last chosen for the flyer panel (0, 2, 4 or 5).
   int FlyerCursor() const { return flyerCursor_; }
-  TCKbOccurrence* PopupText() const { return popupText_; }
 
   // Display modes and sizing.
   void ApplyPresentationMode();
@@ -111,7 +110,6 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   bool PresHideNavBar = false;
 
   TFlyer* Flyer() const { return flyer_.get(); }
-  TSplashController& Splash() const { return *splash_; }
   TNavBarPanel* pnlButtons() const { return pnlButtons_; }
   TFlyerPanel* pnlFlyer() const { return pnlFlyer_; }
 

@@ -11,15 +11,6 @@ void TQtPrompts::ShowMessage(const QString& text) {
   box.exec();
 }
 
-TAnswer TQtPrompts::AskYesNoCancel(const QString& caption, const QString& text) {
-  const auto answer = QMessageBox::question(parent_, caption, text,
-                                            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                            QMessageBox::Yes);
-  if (answer == QMessageBox::Yes) return TAnswer::Yes;
-  if (answer == QMessageBox::No) return TAnswer::No;
-  return TAnswer::Cancel;
-}
-
 QString TQtPrompts::OpenFlyerDialog(const QString& title, const QString& filter, const QString& directory) {
   QFileDialog dialog(parent_, title, directory, filter);
   dialog.setFileMode(QFileDialog::ExistingFile);

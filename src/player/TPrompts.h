@@ -7,15 +7,11 @@ class QWidget;
 
 namespace qrl {
 
-enum class TAnswer { Yes, No, Cancel };
-
 class TPrompts {
  public:
   virtual ~TPrompts() = default;
   // A plain message box with one OK button, captioned with the application title.
   virtual void ShowMessage(const QString& text) = 0;
-  // A question with Yes, No and Cancel.
-  virtual TAnswer AskYesNoCancel(const QString& caption, const QString& text) = 0;
   // The Open dialog for flyers; the chosen existing file, or empty when cancelled.
   virtual QString OpenFlyerDialog(const QString& title, const QString& filter, const QString& directory) = 0;
 };
@@ -27,7 +23,6 @@ class TQtPrompts : public TPrompts {
   void SetParent(QWidget* parent) { parent_ = parent; }
 
   void ShowMessage(const QString& text) override;
-  TAnswer AskYesNoCancel(const QString& caption, const QString& text) override;
   QString OpenFlyerDialog(const QString& title, const QString& filter, const QString& directory) override;
 
  private:

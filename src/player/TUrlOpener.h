@@ -1,5 +1,5 @@
 #pragma once
-// Handing an address or file to the desktop, or to a chosen program.
+// Handing an address or file to the desktop.
 
 #include <QString>
 
@@ -10,14 +10,11 @@ class TUrlOpener {
   virtual ~TUrlOpener() = default;
   // Opens the address (or file) with its registered application; false on failure.
   virtual bool OpenAddress(const QString& address) = 0;
-  // Starts the program with the address as its one argument; false on failure.
-  virtual bool StartProgram(const QString& program, const QString& argument) = 0;
 };
 
 class TDesktopUrlOpener : public TUrlOpener {
  public:
   bool OpenAddress(const QString& address) override;
-  bool StartProgram(const QString& program, const QString& argument) override;
 };
 
 }  // namespace qrl

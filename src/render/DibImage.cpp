@@ -13,10 +13,15 @@ bool IsDrawable(const TDib& picture) {
 
 QImage DibImage(const TDib& picture) {
   if (!IsDrawable(picture)) return {};
-  // The rows are blue-green-red bytes bottom row first: wrap them as they lie and let Qt turn
-  // them the right way up in the one copy it makes.
-  const QImage bottomUp(picture.Pixels(), picture.Width(), picture.Height(), picture.Stride(), QImage::Format_BGR888);
-  return bottomUp.mirrored(false, true);
+  // RGB32 is what the page is drawn in, so Qt copies and stretches it without converting.
+  QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
+  if (image.isNull()) return image;
+  for (int y = 0; y < image.height(); ++y) {
+    const std::uint8_t* in = picture.ScanLine(y);
+    auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
+  }
+  return image;
 }
 
 }  // namespace qrl

@@ -15,8 +15,8 @@ inline QRgb ToQRgb(TColor c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) 
 // Whether the bitmap holds the rows its header promises, at least one pixel of them.
 bool IsDrawable(const TDib& picture);
 
-// The picture top row first, for drawing; a null image when the bitmap is empty or its bytes do
-// not hold the rows its header promises.
+// The picture top row first, as RGB32, for drawing; a null image when the bitmap is empty, its
+// bytes do not hold the rows its header promises, or there is no memory for the image.
 QImage DibImage(const TDib& picture);
 
 }  // namespace qrl

@@ -103,7 +103,8 @@ void DrawTekst(TCKbOccTekst& placement, QPainter& canvas, int pos, int barWidth,
   } else {
     if (!full) {
       if (pageBitmap == nullptr) throw std::invalid_argument("Repainting a transparent text needs the page bitmap");
-      const QRect under = CanvasRect(int64_t{placement.Left} + 1, int64_t{placement.Top} + border, w - b - 2, h - 2 * border);
+      const QRect under =
+          CanvasRect(int64_t{placement.Left} + 1, int64_t{placement.Top} + border, w - b - 2, h - 2 * border);
       if (!under.isEmpty()) canvas.drawImage(CanvasPoint(x, int64_t{top} + border), *pageBitmap, under);
     }
     canvas.setBackgroundMode(Qt::TransparentMode);

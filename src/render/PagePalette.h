@@ -14,8 +14,9 @@ struct TPlayerPage;
 // background page itself its placements are merged once.
 void BuildPagePalette(TFlyer& flyer, int index);
 
-// Draws the finished page through the page's palette, as an 8-bit screen shows it: every pixel
-// takes the nearest palette colour. Does nothing for a page without a palette.
+// Draws the finished page through the page's palette, as an 8-bit screen shows it: a palette
+// colour stays, any other takes the palette colour nearest to its 15-bit cell. Does nothing for
+// a page without a palette.
 void SelectPagePalette(const TPlayerPage& page, QImage& bitmap);
 
 }  // namespace qrl

@@ -20,6 +20,12 @@ void CheckBitmap(const TDib& bitmap) {
   if (!IsDrawable(bitmap)) throw EQuireleafException("Bitmap undefined.");
 }
 
+QImage PictureOf(const TDib& bitmap) {
+  CheckBitmap(bitmap);
+  QImage picture = DibImage(bitmap);
+  CheckDC(picture);
+  return picture;
+}
 
 const QImage* CachedMasks(const TCKbOccImage& placement) {
   const auto* masks = static_cast<const QImage*>(placement.MaskCache.get());
@@ -59,7 +65,7 @@ void PaintImage(TCKbOccImage& placement, QPainter& canvas) {
   if (target.isEmpty()) return;
   if (!placement.Transparent) {
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    canvas.drawImage(target, DibImage(image.Bitmap));
+    canvas.drawImage(target, PictureOf(image.Bitmap));
     return;
   }
   if (CachedMasks(placement) == nullptr) BuildMasks(placement);
@@ -73,11 +79,14 @@ void PaintBackdrop(TCKbOccImage& backdrop, QPainter& canvas, int areaWidth, int 
   const int tileWidth = backdrop.Width;
   const int tileHeight = backdrop.Height;
   if (tileWidth <= 0 || tileHeight <= 0 || areaWidth <= 0 || areaHeight <= 0) return;
-  const TDib& bitmap = backdrop.Image().Bitmap;
-  CheckBitmap(bitmap);
-  const QImage picture = DibImage(bitmap);
+  const QImage picture = PictureOf(backdrop.Image().Bitmap);
+  canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  if (tileWidth >= areaWidth && tileHeight >= areaHeight) {
+    canvas.drawImage(QRect(0, 0, tileWidth, tileHeight), picture);
+    return;
+  }
   // Every tile is the same stretch of the picture, so one is drawn and repeated as a texture.
-  // A tile larger than the area is drawn only as far as the area reaches.
+  // A tile larger than the area in one direction is drawn only as far as the area reaches.
   QImage tile(std::min(tileWidth, areaWidth), std::min(tileHeight, areaHeight), QImage::Format_RGB32);
   CheckDC(tile);
   {
@@ -85,7 +94,6 @@ void PaintBackdrop(TCKbOccImage& backdrop, QPainter& canvas, int areaWidth, int 
     CheckDC(tilePainter);
     tilePainter.drawImage(QRect(0, 0, tileWidth, tileHeight), picture);
   }
-  canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
   canvas.setBrushOrigin(0, 0);
   canvas.fillRect(QRect(0, 0, areaWidth, areaHeight), QBrush(tile));
 }

@@ -25,7 +25,6 @@ class TSplashController : public QObject {
   bool IsUp() const { return !splash_.isNull(); }
   bool MayHide() const { return mayHide_; }
   bool TimerRunning() const { return timer_.isActive(); }
-  TCustomSplashForm* Splash() const { return splash_; }
 
  private:
   void TakeDown();

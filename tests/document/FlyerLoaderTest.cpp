@@ -270,6 +270,18 @@ TEST_F(FlyerLoaderTest, AbsurdCountsAreRefusedBeforeAllocation) {
   TPageDesc refs = Page({Ref(1)});
   refs.DeclaredRefCount = 32767;
   expectCode(MakeFlyer({Info("X"), Text(1, {"a"}), refs}), 4102);
+  // An element block declaring 2 GB of payload in a small file.
+  const std::string declared = Write(MakeFlyer({Info("X"), Page({})}), "declared.qrl");
+  auto bytes = ReadAll(declared);
+  bytes.insert(bytes.end(), {0x01, 0x82, 0xFF, 0xFF, 0xFF, 0x7F, 1, 0});
+  WriteAll(declared, bytes);
+  try {
+    LoadedFlyer loaded;
+    loaded.Load(declared);
+    ADD_FAILURE() << "expected error 4102";
+  } catch (const EQuireleafDebugger& e) {
+    EXPECT_EQ(e.HelpContext(), 4102);
+  }
   // 65535 sections declared at the very end of the information block.
   TRawBlockDesc sections{0x8101, {0x80, 2, 0, 0, 0x54, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF}, false};
   expectCode(MakeFlyer({sections, Page({})}), 4102);

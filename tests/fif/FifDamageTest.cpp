@@ -26,7 +26,7 @@ TFifStatus ParseStatus(const std::vector<std::uint8_t>& bytes) {
 
 // Rewrites the closing checksum so that damage reaches the parser behind it.
 void Reseal(std::vector<std::uint8_t>& bytes) {
-  bytes.resize(bytes.size() - 4);
+  bytes.erase(bytes.end() - std::min<std::ptrdiff_t>(4, std::ssize(bytes)), bytes.end());
   AppendFifChecksum(bytes);
 }
 

@@ -23,7 +23,6 @@ class FakePrompts : public TPrompts {
   std::function<void()> onDialog;  // runs while the dialog is "open"
 
   void ShowMessage(const QString& text) override { messages << text; }
-  TAnswer AskYesNoCancel(const QString&, const QString&) override { return TAnswer::Cancel; }
   QString OpenFlyerDialog(const QString&, const QString&, const QString& directory) override {
     ++dialogsShown;
     lastDialogDirectory = directory;
@@ -49,10 +48,6 @@ class FakeUrls : public TUrlOpener {
   bool succeed = true;
   bool OpenAddress(const QString& address) override {
     opened << address;
-    return succeed;
-  }
-  bool StartProgram(const QString& program, const QString& argument) override {
-    opened << program + QLatin1Char(' ') + argument;
     return succeed;
   }
 };

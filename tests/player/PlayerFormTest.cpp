@@ -20,6 +20,7 @@
 #include "player/TCPlayerForm.h"
 #include "player/TFlyerPanel.h"
 #include "player/TNavBarPanel.h"
+#include "player/TWindowedControls.h"
 #include "support/TempDir.h"
 
 namespace qrl {
@@ -48,7 +49,7 @@ TElementDesc TextElement(std::uint16_t id, int occurrences, bool opaque) {
   return e;
 }
 
-TOccurrenceDesc Click(int l, int t, int w, int h, std::int16_t action, std::uint16_t sound = 0,
+TOccurrenceDesc ClickDesc(int l, int t, int w, int h, std::int16_t action, std::uint16_t sound = 0,
                       std::string link = {}) {
   TOccurrenceDesc o;
   o.Placement = {l, t, w, h};
@@ -82,9 +83,9 @@ void WriteClickFlyer(const std::string& path, const std::string& title, int widt
   clicks.Kind = ekClick;
   clicks.Id = kClicks;
   clicks.Shape = kEllipseShape;
-  clicks.Occurrences = {Click(0, 0, 100, 50, 3), Click(200, 0, 50, 50, caClose), Click(300, 0, 50, 50, caBack),
-                        Click(400, 0, 50, 50, caWebLink, 0, "https://example.org/"),
-                        Click(500, 0, 50, 50, 2, kSound)};
+  clicks.Occurrences = {ClickDesc(0, 0, 100, 50, 3), ClickDesc(200, 0, 50, 50, caClose), ClickDesc(300, 0, 50, 50, caBack),
+                        ClickDesc(400, 0, 50, 50, caWebLink, 0, "https://example.org/"),
+                        ClickDesc(500, 0, 50, 50, 2, kSound)};
   f.Blocks.push_back(clicks);
   f.Blocks.push_back(TextElement(kText, 1, false));
   TElementDesc sound;
@@ -418,6 +419,60 @@ class PlayerFormTest : public QObject {
     QTRY_COMPARE(form->geometry().size(), before.size());
     QVERIFY(form->menuBar()->isVisible());
     QVERIFY(form->pnlButtons()->isVisible());
+  }
+
+  void windowedControlsForLinksAndScrollingTexts() {
+    TFlyerDesc f;
+    f.Blocks.push_back(TInfoDesc{});
+    TElementDesc scrolling = TextElement(kText, 1, true);
+    scrolling.TextFlags = 0x0007;  // opaque, framed, may scroll
+    scrolling.Lines.clear();
+    for (int i = 1; i <= 20; ++i) scrolling.Lines.push_back("Line " + std::to_string(i));
+    scrolling.Occurrences.front().Placement = {10, 100, 200, 60};
+    f.Blocks.push_back(scrolling);
+    TElementDesc link;
+    link.Kind = ekClick;
+    link.Id = kClicks;
+    link.Occurrences = {ClickDesc(300, 100, 50, 50, caWebLink, 0, "https://example.org/")};
+    f.Blocks.push_back(link);
+    f.Blocks.push_back(Page(0x000000, {}));
+    f.Blocks.push_back(Page(0xFFFFFF, {{kText, 1, 0}, {kClicks, 1, 0}}));
+    f.Blocks.push_back(Page(0xFFFFFF, {}));
+    WriteFlyerFile(f, dir_->File("w.qrl"));
+
+    auto form = MakeForm();
+    form->RequestOpen(Path("w.qrl"));
+    auto hints = form->pnlFlyer()->findChildren<TCKbHintClick*>();
+    QCOMPARE(hints.size(), 1);
+    QCOMPARE(hints.front()->toolTip(), QStringLiteral("https://example.org/"));
+    QVERIFY(!hints.front()->isEnabled());
+    QCOMPARE(hints.front()->geometry(), QRect(300, 100, 50, 50));
+
+    auto texts = form->pnlFlyer()->findChildren<TCKBScrollTekst*>();
+    QCOMPARE(texts.size(), 1);
+    TCKBScrollTekst* text = texts.front();
+    QVERIFY(text->isVisible());
+    QVERIFY(!text->isEnabled());
+    QScrollBar* bar = text->ScrollBar();
+    QVERIFY(bar != nullptr);
+    QCOMPARE(bar->geometry(), QRect(10 + 200 - 13, 100, 13, 60));
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->pageStep(), 58);
+    text->grab();
+    const QImage top = text->Drawn();
+    bar->setValue(bar->singleStep());
+    QCOMPARE(text->LastPos(), bar->singleStep());
+    QVERIFY(text->Drawn() != top);
+    // Pointer shapes and clicks still reach the panel under both controls.
+    form->pnlFlyerMouseMove({320, 120});
+    QCOMPARE(form->FlyerCursor(), 4);
+
+    form->pnlButtons()->wsbPageUp->click();
+    QVERIFY(!text->isVisible());
+    QVERIFY(!bar->isVisible());
+    QVERIFY(!hints.front()->isVisible());
+    form->MenClose->trigger();
+    QVERIFY(form->pnlFlyer()->findChildren<TCKBScrollTekst*>().isEmpty());
   }
 
   void presentationTickForANonStandardCanvasAndSnappedResize() {

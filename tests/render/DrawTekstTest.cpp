@@ -1,5 +1,3 @@
-#include "render/DrawTekst.h"
-
 #include <gtest/gtest.h>
 
 #include <QPainter>
@@ -7,6 +5,7 @@
 
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
+#include "render/DrawTekst.h"
 #include "render/RenderPage.h"
 #include "render/RenderTestSupport.h"
 

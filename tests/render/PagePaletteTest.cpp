@@ -1,9 +1,8 @@
-#include "render/PagePalette.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 
+#include "render/PagePalette.h"
 #include "render/RenderPage.h"
 #include "render/RenderTestSupport.h"
 #include "render/TScreenDepth.h"

@@ -56,15 +56,16 @@ TEST_F(RenderCommandTest, RefusedFlyersPrintThePlayersMessage) {
   damaged.Blocks.insert(damaged.Blocks.begin() + 1, TRawBlockDesc{0x0101, {0x1F, 0x00}, true});
   WriteFlyerFile(damaged, flyerPath);
   const std::string out = dir.File("page.png");
-  EXPECT_EQ(Run({flyerPath, "--page", "1", "-o", out}), std::make_pair(1, std::string("Error 4100 has occurred during file access.\n")));
+  EXPECT_EQ(Run({flyerPath, "--page", "1", "-o", out}),
+            std::make_pair(1, std::string("Error 4100 has occurred during file access.\n")));
   EXPECT_EQ(Run({"-d", flyerPath, "--page", "1", "-o", out}), std::make_pair(1, std::string("Checksum failed.\n")));
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST_F(RenderCommandTest, WrongUsageIsReported) {
   const std::string out = dir.File("page.png");
-  EXPECT_THROW(RunRender({flyerPath, "-o", out}), tool::EUsage);                          // no page
-  EXPECT_THROW(RunRender({flyerPath, "--page", "2", "-o", out}), tool::EUsage);           // no such page
+  EXPECT_THROW(RunRender({flyerPath, "-o", out}), tool::EUsage);                 // no page
+  EXPECT_THROW(RunRender({flyerPath, "--page", "2", "-o", out}), tool::EUsage);  // no such page
   EXPECT_THROW(RunRender({flyerPath, "--page", "1", "-o", dir.File("page.gif")}), tool::EUsage);
   EXPECT_THROW(RunRender({flyerPath, "--page", "1", "--width", "0", "-o", out}), tool::EUsage);
 }

@@ -1,11 +1,10 @@
-#include "render/RenderPage.h"
-
 #include <gtest/gtest.h>
 
 #include "elements/ColourTable.h"
 #include "format/QuireleafException.h"
 #include "render/FlyerArea.h"
 #include "render/PaintImage.h"
+#include "render/RenderPage.h"
 #include "render/RenderTestSupport.h"
 
 namespace qrl::test {
@@ -36,8 +35,8 @@ void CopyPicture(QImage& page, const QImage& picture, int left, int top) {
 
 // The keyed picture as the keyed copy holds it: a hole where it is the key.
 void CopyKeyed(QImage& page, TFlyer& flyer, std::uint16_t id, int left, int top, int scale = 1) {
-  const TDib keyed = MakeKeyedCopy(static_cast<const TCKbImage&>(*flyer.FindElement(id)->Control).Bitmap, kMagenta,
-                                   kKeyTolerance);
+  const TDib keyed =
+      MakeKeyedCopy(static_cast<const TCKbImage&>(*flyer.FindElement(id)->Control).Bitmap, kMagenta, kKeyTolerance);
   for (int y = 0; y < keyed.Height() * scale; ++y)
     for (int x = 0; x < keyed.Width() * scale; ++x) {
       const QRgb pixel = PixelOf(keyed, x / scale, y / scale);

@@ -7,7 +7,6 @@
 
 #include <QGuiApplication>
 #include <QImage>
-
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -156,8 +155,6 @@ class TLoadedFlyer {
 
   TFlyer& operator*() { return *flyer_; }
   TFlyer* operator->() { return flyer_.get(); }
-  const TTextMeasurer& Measurer() const { return measurer_; }
-  const std::string& Folder() const { return dir_.Path().native(); }
 
  private:
   TempDir dir_;
@@ -169,11 +166,6 @@ class TLoadedFlyer {
 template <class TOcc>
 TOcc& OccurrenceOf(TFlyer& flyer, std::uint16_t id, int number = 1) {
   return static_cast<TOcc&>(*flyer.FindElement(id)->Control->Occurrence(number));
-}
-
-// The largest channel difference of two colours.
-inline int Distance(QRgb a, QRgb b) {
-  return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
 }
 
 // The decoded picture of an image element, top row first.

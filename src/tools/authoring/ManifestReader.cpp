@@ -61,7 +61,8 @@ class TReader {
     ResolveUses();
     CheckBackdrops(m_.Background, true);
     for (const auto& page : m_.Pages) CheckBackdrops(page, false);
-    CheckEveryElementUsed();
+    // Without pages every element would seem unused.
+    if (!m_.Pages.empty()) CheckEveryElementUsed();
     return std::move(m_);
   }
 
@@ -252,9 +253,12 @@ class TReader {
   }
 
   void ReadSoundSource(TFields& f, TSoundSource& s) {
-    const int sources = f.Has("file") + f.Has("tone") + f.Has("chime");
-    if (sources != 1) f.Fail("", "a sound needs exactly one of \"file\" (a WAVE file), \"tone\" or \"chime\"");
     s.Adpcm = f.Bool("adpcm", false);
+    if (f.Has("file") + f.Has("tone") + f.Has("chime") != 1) {
+      f.Fail("", "a sound needs exactly one of \"file\" (a WAVE file), \"tone\" or \"chime\"");
+      for (const char* key : {"file", "tone", "chime", "rate", "bits", "channels"}) f.Get(key);
+      return;
+    }
     if (f.Has("file")) {
       s.File = RequiredFile(f, "file");
       for (const char* key : {"rate", "bits", "channels"})

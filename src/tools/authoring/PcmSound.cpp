@@ -46,12 +46,14 @@ double Oscillator(TWaveform waveform, double phase) {  // phase in cycles
 
 std::vector<double> ToneSignal(const TToneSpec& tone, std::uint32_t rate) {
   const auto perNote = static_cast<std::size_t>(std::lround(tone.NoteSeconds * rate));
+  // From the first sample to the last of a note, so that both are silent.
+  const double length = (static_cast<double>(perNote) - 1) / rate;
   std::vector<double> signal(perNote * tone.Notes.size());
   for (std::size_t n = 0; n < tone.Notes.size(); ++n) {
     if (tone.Notes[n] <= 0) continue;  // a rest
     for (std::size_t i = 0; i < perNote; ++i) {
       const double t = static_cast<double>(i) / rate;
-      signal[n * perNote + i] = tone.Volume * Fade(t, tone.NoteSeconds, 0.005) * Oscillator(tone.Waveform, tone.Notes[n] * t);
+      signal[n * perNote + i] = tone.Volume * Fade(t, length, 0.005) * Oscillator(tone.Waveform, tone.Notes[n] * t);
     }
   }
   return signal;
