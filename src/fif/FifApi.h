@@ -16,7 +16,7 @@ std::int32_t SetFIFBuffer(std::uint32_t handle, const std::uint8_t* data, std::i
 // The picture's own pixel size (0 when it has none); *reserved is set to 0.
 std::int32_t GetOriginalResolution(std::uint32_t handle, std::int32_t* width, std::int32_t* height,
                                    std::int32_t* reserved);
-// The physical size as mantissas, a unit code ('"' inches, 'm' metric, 0 none) and a decimal exponent.
+// The physical size as mantissas, a unit code ('"' inches, 'm' micrometres, 0 none) and a decimal exponent.
 std::int32_t GetPhysicalDimensions(std::uint32_t handle, std::int32_t* width, std::int32_t* height,
                                    std::int32_t* unit, std::int32_t* exponent);
 std::int32_t SetOutputResolution(std::uint32_t handle, std::int32_t width, std::int32_t height);

@@ -26,7 +26,7 @@ inline constexpr int kFifMaxLevels = kFifMaxBlockLog2 - kFifMinBlockLog2 + 1;
 inline constexpr int kFifMaxSearchRadius = 63;
 inline constexpr int kFifMaxContrastLevels = 32;
 
-// Physical size as mantissas, a unit ('"' inches or 'm' metres) and a decimal exponent:
+// Physical size as mantissas, a unit ('"' inches or 'm' micrometres) and a decimal exponent:
 // width * 10^exponent units wide.
 struct TFifPhysicalSize {
   std::int32_t width = 0;

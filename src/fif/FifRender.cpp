@@ -7,8 +7,8 @@ namespace qrl {
 
 namespace {
 
-// Passes from the block-mean image. Mean-removed maps converge fast: the fourth pass changes
-// the picture by well under 0.1 dB on photographs, more passes by nothing measurable.
+// Passes from the block-mean image. Mean-removed maps converge fast: on photographs the fourth
+// pass still gains about 0.1 dB, further passes under 0.05 dB.
 constexpr int kIterations = 4;
 
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
@@ -200,6 +200,42 @@ class TGridRenderer {
   std::vector<float> samples_;
 };
 
+// Tent weights over a radius of half a plane pixel plus half a grid pixel: none at or below the
+// nominal size, a softening of about one plane pixel when enlarged.
+std::vector<float> TentWeights(TFifRatio r) {
+  const double radius = 0.5 * static_cast<double>(r.num) / static_cast<double>(r.den) + 0.5;
+  std::vector<float> w;
+  for (int d = 0; d < radius; ++d) w.push_back(static_cast<float>(1.0 - d / radius));
+  return w;
+}
+
+// Enlarged pictures would otherwise show each small block as a hard-edged patch; softening over
+// one plane pixel makes them blend the way the nominal-size picture does.
+void Soften(TFifGrid& grid, TFifRatio sx, TFifRatio sy) {
+  const std::vector<float> wx = TentWeights(sx);
+  const std::vector<float> wy = TentWeights(sy);
+  if (wx.size() < 2 && wy.size() < 2) return;
+  const int w = grid.width;
+  const int h = grid.height;
+  std::vector<float> line(static_cast<std::size_t>(std::max(w, h)));
+  const auto filter = [&](const std::vector<float>& weights, float* first, std::ptrdiff_t step, int n) {
+    if (weights.size() < 2) return;
+    for (int i = 0; i < n; ++i) line[i] = first[i * step];
+    const int taps = static_cast<int>(weights.size());
+    for (int i = 0; i < n; ++i) {
+      float sum = weights[0] * line[i];
+      float norm = weights[0];
+      for (int d = 1; d < taps; ++d) {
+        sum += weights[d] * (line[std::max(0, i - d)] + line[std::min(n - 1, i + d)]);
+        norm += 2.0f * weights[d];
+      }
+      first[i * step] = sum / norm;
+    }
+  };
+  for (int y = 0; y < h; ++y) filter(wx, &grid.pixels[static_cast<std::size_t>(y) * w], 1, w);
+  for (int x = 0; x < w; ++x) filter(wy, &grid.pixels[static_cast<std::size_t>(x)], w, h);
+}
+
 }  // namespace
 
 TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int gridWidth, int gridHeight,
@@ -211,6 +247,7 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
   TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy);
   renderer.FillMeans(grid.pixels);
   for (int i = 0; i < kIterations; ++i) renderer.Iterate(grid.pixels);
+  Soften(grid, sx, sy);
   return grid;
 }
 

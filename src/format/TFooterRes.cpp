@@ -13,7 +13,6 @@ namespace qrl {
 
 namespace {
 
-constexpr std::int64_t kAddChunk = 65520;
 constexpr std::int64_t kMaxLength = std::numeric_limits<std::int32_t>::max();
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -3,9 +3,12 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPoint>
 
 #include "format/TQLStream.h"
 #include "imaging/Dib.h"
+
+class QPainter;
 
 namespace qrl {
 
@@ -18,5 +21,11 @@ bool IsDrawable(const TDib& picture);
 // The picture top row first, as RGB32, for drawing; a null image when the bitmap is empty, its
 // bytes do not hold the rows its header promises, or there is no memory for the image.
 QImage DibImage(const TDib& picture);
+
+// Draws the picture at its own size with its top-left corner at `at`, its rows converted
+// straight into the image the canvas paints on, so that no copy of the picture is made. False,
+// with nothing drawn, unless the canvas is a plain 32-bit image painted without clipping,
+// opacity, blending modes or any transformation beyond a whole-pixel translation.
+bool DrawDibUnscaled(QPainter& canvas, const TDib& picture, QPoint at);
 
 }  // namespace qrl

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string_view>

@@ -64,6 +64,10 @@ void PaintImage(TCKbOccImage& placement, QPainter& canvas) {
   const QRect target = CanvasRect(placement.Left, placement.Top, placement.Width, placement.Height);
   if (target.isEmpty()) return;
   if (!placement.Transparent) {
+    // At its own size a picture is copied as it is, whatever the stretching mode.
+    if (target.size() == QSize(image.Bitmap.Width(), image.Bitmap.Height()) &&
+        DrawDibUnscaled(canvas, image.Bitmap, target.topLeft()))
+      return;
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, true);
     canvas.drawImage(target, PictureOf(image.Bitmap));
     return;
@@ -79,9 +83,15 @@ void PaintBackdrop(TCKbOccImage& backdrop, QPainter& canvas, int areaWidth, int 
   const int tileWidth = backdrop.Width;
   const int tileHeight = backdrop.Height;
   if (tileWidth <= 0 || tileHeight <= 0 || areaWidth <= 0 || areaHeight <= 0) return;
-  const QImage picture = PictureOf(backdrop.Image().Bitmap);
+  const TDib& bitmap = backdrop.Image().Bitmap;
+  CheckBitmap(bitmap);
+  const bool oneTile = tileWidth >= areaWidth && tileHeight >= areaHeight;
+  if (oneTile && tileWidth == bitmap.Width() && tileHeight == bitmap.Height() &&
+      DrawDibUnscaled(canvas, bitmap, QPoint(0, 0)))
+    return;
+  const QImage picture = PictureOf(bitmap);
   canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  if (tileWidth >= areaWidth && tileHeight >= areaHeight) {
+  if (oneTile) {
     canvas.drawImage(QRect(0, 0, tileWidth, tileHeight), picture);
     return;
   }

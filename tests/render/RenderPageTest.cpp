@@ -13,7 +13,7 @@ namespace {
 constexpr TColor kMagenta = Rgb(255, 0, 255);
 constexpr TColor kOrange = Rgb(255, 128, 0);
 
-// Background page: picture 1 opaque. Page 1: backdrop 4 tiled under picture 2 opaque and picture 3
+// Background page: picture 1 opaque, reaching over the top-left corner. Page 1: backdrop 4 tiled under picture 2 opaque and picture 3
 // keyed on magenta, over a click area that draws nothing. Page 2: picture 3 keyed over the page colour.
 TFlyerDesc GoldenFlyer() {
   const TDib a = BlockPicture(30, 20, Rgb(0, 0, 200), {{8, 4, 14, 12, Rgb(0, 220, 0)}});
@@ -21,7 +21,7 @@ TFlyerDesc GoldenFlyer() {
   const TDib c = BlockPicture(50, 40, kMagenta, {{8, 8, 16, 24, Rgb(0, 0, 120)}, {30, 4, 14, 30, Rgb(0, 200, 200)}});
   const TDib d = BlockPicture(40, 30, Rgb(90, 90, 90), {{0, 0, 20, 15, Rgb(160, 160, 160)}});
   return FlyerOf(160, 100,
-                 {Picture(1, a, {Placed(10, 10, 30, 20)}), Picture(2, b, {Placed(20, 15, 40, 30)}),
+                 {Picture(1, a, {Placed(-10, -5, 30, 20)}), Picture(2, b, {Placed(20, 15, 40, 30)}),
                   Picture(3, c, {Keyed(50, 40, 50, 40, kMagenta)}), Picture(4, d, {Backdrop(40, 30)}),
                   ClickArea(5, {Placed(0, 0, 160, 100)})},
                  {Page(Rgb(255, 255, 255), {Ref(1)}), Page(Rgb(0, 0, 0), {Ref(5), Ref(4), Ref(2), Ref(3)}),
@@ -30,7 +30,8 @@ TFlyerDesc GoldenFlyer() {
 
 void CopyPicture(QImage& page, const QImage& picture, int left, int top) {
   for (int y = 0; y < picture.height(); ++y)
-    for (int x = 0; x < picture.width(); ++x) page.setPixel(left + x, top + y, picture.pixel(x, y));
+    for (int x = 0; x < picture.width(); ++x)
+      if (page.valid(left + x, top + y)) page.setPixel(left + x, top + y, picture.pixel(x, y));
 }
 
 // The keyed picture as the keyed copy holds it: a hole where it is the key.
@@ -54,7 +55,7 @@ TEST_F(RenderPageTest, DrawsColourTilesBackgroundAndPagePlacementsInOrderExactly
   const QImage tile = DecodedPicture(*flyer, 4);
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 160; ++x) expected.setPixel(x, y, tile.pixel(x % 40, y % 30));
-  CopyPicture(expected, DecodedPicture(*flyer, 1), 10, 10);
+  CopyPicture(expected, DecodedPicture(*flyer, 1), -10, -5);
   CopyPicture(expected, DecodedPicture(*flyer, 2), 20, 15);
   CopyKeyed(expected, *flyer, 3, 50, 40);
   const QImage page1 = RenderPage(*flyer, 1);
@@ -63,13 +64,13 @@ TEST_F(RenderPageTest, DrawsColourTilesBackgroundAndPagePlacementsInOrderExactly
 
   // The same keyed picture over the page colour: the holes show the colour and nothing else.
   expected.fill(ToRgb(kOrange));
-  CopyPicture(expected, DecodedPicture(*flyer, 1), 10, 10);
+  CopyPicture(expected, DecodedPicture(*flyer, 1), -10, -5);
   CopyKeyed(expected, *flyer, 3, 50, 40);
   EXPECT_TRUE(SameInside(RenderPage(*flyer, 2), expected));
 
   // The background page alone.
   expected.fill(ToRgb(Rgb(255, 255, 255)));
-  CopyPicture(expected, DecodedPicture(*flyer, 1), 10, 10);
+  CopyPicture(expected, DecodedPicture(*flyer, 1), -10, -5);
   EXPECT_TRUE(SameInside(RenderPage(*flyer, 0), expected));
 }
 
@@ -87,7 +88,7 @@ TEST_F(RenderPageTest, ScaledAreasRescaleEveryPlacementAndKeepHolesExact) {
   const QImage page2 = RenderPage(*flyer, 2);
   EXPECT_TRUE(SameInside(page2, expected, QRect(100, 80, 100, 80)));
   // Opaque pictures are stretched smoothly; inside a block their colour is kept.
-  EXPECT_EQ(page2.pixel(20 + 2 * 15, 20 + 2 * 10), DecodedPicture(*flyer, 1).pixel(15, 10));
+  EXPECT_EQ(page2.pixel(-20 + 2 * 15, -10 + 2 * 10), DecodedPicture(*flyer, 1).pixel(15, 10));
 
   // Tiles of twice the size, below every picture.
   const QImage tile = DecodedPicture(*flyer, 4);

@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <fstream>
+#include <filesystem>
 
 #include "elements/ImaAdpcm.h"
 #include "elements/TCKbClick.h"
@@ -252,6 +251,23 @@ TEST_F(BuildRoundTripTest, OlderFormatsAndKickstarters) {
   EXPECT_GT(packed.Flyer->Region.Start, 0);
   EXPECT_EQ(packed.Flyer->FlyerTitle, "Round trip");
   EXPECT_EQ(packed.Flyer->Pages.size(), 4u);
+}
+
+TEST_F(BuildRoundTripTest, TheDocumentedExampleBuilds) {
+  // The complete example of the manifest documentation, with the files it names.
+  const auto doc = ReadAll(QRL_DOCS_DIR "/manifest.md");
+  const std::string text(doc.begin(), doc.end());
+  const auto start = text.find("```jsonc\n");
+  ASSERT_NE(start, std::string::npos);
+  const auto end = text.find("```\n", start + 9);
+  const std::string manifest = text.substr(start + 9, end - start - 9);
+  dir_.Picture("greenhouse.jpg", 64, 48, Qt::darkGreen);
+  dir_.Picture("logo.png", 16, 16, Qt::magenta, 8, Qt::white);
+  dir_.Picture("grass.bmp", 8, 8, Qt::green);
+  std::filesystem::copy_file(dir_.File("music.wav"), dir_.File("birds.wav"));
+  LoadedFlyer loaded(Build(manifest));
+  EXPECT_EQ(loaded.Flyer->FlyerTitle, "Garden shop");
+  EXPECT_EQ(loaded.Flyer->Pages.size(), 3u);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "tools/authoring/FlyerCompiler.h"
 
-#include <map>
+#include <algorithm>
 #include <tuple>
 
 #include "document/FlyerCopy.h"

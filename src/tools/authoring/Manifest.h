@@ -29,7 +29,7 @@ struct TPictureSource {
 };
 
 struct TTextStyle {
-  std::uint16_t FontCode = 0;
+  std::uint16_t FontCode = 0x0501;  // "Arial"
   std::int16_t Size = 12;
   TColor Colour = 0x000000;
   TColor Background = 0xFFFFFF;

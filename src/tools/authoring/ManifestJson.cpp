@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string>
 
 namespace qrl {
 
@@ -18,7 +19,7 @@ std::optional<char> Cp1252Byte(char32_t c) {
   if (c < 0x20 || c == 0x7F) return std::nullopt;
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
   for (std::size_t i = 0; i < kHighControls.size(); ++i)
-    if (kHighControls[i] == c && c != 0) return static_cast<char>(0x80 + i);
+    if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
   return std::nullopt;
 }
 
@@ -57,10 +58,13 @@ std::string ChildPlace(const std::vector<TFrame>& frames) {
   return top.Array ? EntryPlace(top.Place, top.Index) : FieldPlace(top.Place, top.Key);
 }
 
+// A value as the author wrote it, shortened (at a character boundary) when long.
 std::string Describe(const TJson& value) {
   std::string text = value.dump();
-  if (text.size() > 40) text = text.substr(0, 37) + "...";
-  return text;
+  if (text.size() <= 40) return text;
+  std::size_t cut = 37;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut) + "...";
 }
 
 std::string CannotStore(char32_t c) {
@@ -147,7 +151,10 @@ TJson ParseManifestJson(const std::string& text, TManifestErrors& errors) {
     TJson json = TJson::parse(text, watch, true, true);
     return duplicates ? TJson() : json;
   } catch (const TJson::parse_error& e) {
-    errors.Add("", std::string("not valid JSON: ") + e.what());
+    // The library's own prefix ("[json.exception.parse_error.101] ") tells an author nothing.
+    const std::string what = e.what();
+    const auto bracket = what.find("] ");
+    errors.Add("", "not valid JSON: " + (bracket == std::string::npos ? what : what.substr(bracket + 2)));
     return TJson();
   }
 }
@@ -237,11 +244,10 @@ std::optional<TColor> TFields::Colour(const std::string& key) {
   if (!v) return std::nullopt;
   if (v->is_string()) {
     const std::string& s = v->get_ref<const std::string&>();
-    unsigned r = 0, g = 0, b = 0;
-    char tail = 0;
-    if (s.size() == 7 && s[0] == '#' && s.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos &&
-        std::sscanf(s.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &tail) == 3)
-      return static_cast<TColor>(r | (g << 8) | (b << 16));
+    if (s.size() == 7 && s[0] == '#' && s.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string::npos) {
+      const auto rgb = static_cast<TColor>(std::stoul(s.substr(1), nullptr, 16));
+      return (rgb >> 16) | (rgb & 0x00FF00) | ((rgb & 0xFF) << 16);  // red goes to the low byte
+    }
   }
   Fail(key, "must be a colour \"#RRGGBB\", not " + Describe(*v));
   return std::nullopt;

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <map>
-#include <sstream>
 
 #include "elements/TCKbClick.h"
 #include "fif/FifBitstream.h"
@@ -115,8 +115,7 @@ class TReader {
 
   // An object's key as Windows-1252 bytes (section names and item keys are stored).
   std::string NameBytes(const TFields& f, const std::string& key) {
-    char32_t bad = 0;
-    auto bytes = ToCp1252(key, &bad);
+    auto bytes = ToCp1252(key);
     if (key.empty()) f.Fail(key, "a name cannot be empty");
     if (!bytes) f.Fail(key, "the name cannot be stored: flyer texts are Windows-1252, without control characters");
     return bytes.value_or("");
@@ -158,6 +157,7 @@ class TReader {
     if (!elements.IsObject()) return;
     for (const auto& [name, body] : json->items()) {
       elements.Get(name);
+      if (name.empty()) elements.Fail(name, "an element needs a name");
       TManifestElement e;
       e.Name = name;
       e.Place = elements.Place(name);
@@ -273,7 +273,7 @@ class TReader {
     if (const TJson* tone = f.Get("tone")) {
       TFields t(*tone, f.Place("tone"), errors_);
       TToneSpec spec;
-      spec.Notes = ReadNotes(t, true);
+      spec.Notes = ReadNotes(t, true, s.Rate);
       spec.NoteSeconds = t.Number("noteSeconds", 0.01, 10, spec.NoteSeconds);
       const auto wave = t.Choice("waveform", {"sine", "square", "triangle", "sawtooth"}).value_or("sine");
       spec.Waveform = wave == "square"     ? TWaveform::wfSquare
@@ -289,19 +289,20 @@ class TReader {
     if (const TJson* chime = f.Get("chime")) {
       TFields c(*chime, f.Place("chime"), errors_);
       TChimeSpec spec;
-      spec.Notes = ReadNotes(c, false);
+      spec.Notes = ReadNotes(c, false, s.Rate);
       spec.Spacing = c.Number("spacing", 0, 10, spec.Spacing);
       spec.Seconds = c.Number("seconds", 0.05, 10, spec.Seconds);
       spec.Volume = c.Number("volume", 0, 1, spec.Volume);
-      if (spec.Spacing * static_cast<double>(spec.Notes.size()) + spec.Seconds > kMaxSoundSeconds)
+      if (!spec.Notes.empty() && spec.Spacing * static_cast<double>(spec.Notes.size() - 1) + spec.Seconds > kMaxSoundSeconds)
         c.Fail("notes", "the chime would last longer than 60 seconds");
       c.Finish();
       s.Chime = std::move(spec);
     }
   }
 
-  // "notes": frequencies in Hz or note names; "rest" (tones only) is a silent note.
-  std::vector<double> ReadNotes(TFields& f, bool restsAllowed) {
+  // "notes": frequencies in Hz or note names; "rest" (tones only) is a silent note. A note must
+  // lie below half the sample rate, or it would sound as another one.
+  std::vector<double> ReadNotes(TFields& f, bool restsAllowed, std::uint32_t rate) {
     const TJson* notes = f.Get("notes");
     if (!notes || !notes->is_array() || notes->empty()) {
       f.Fail("notes", "must be a non-empty array of note names (\"A4\", \"C#5\") or frequencies in Hz");
@@ -317,6 +318,11 @@ class TReader {
         errors_.Add(EntryPlace(f.Place("notes"), i),
                     std::string("must be a note name such as \"A4\", \"C#5\" or \"Bb3\", a frequency from 20 to 20000 Hz") +
                         (restsAllowed ? ", or \"rest\"" : "") + ", not " + n.dump());
+        continue;
+      }
+      if (*f0 >= rate / 2.0) {
+        errors_.Add(EntryPlace(f.Place("notes"), i),
+                    "too high for " + std::to_string(rate) + " samples a second; raise the sound's \"rate\"");
         continue;
       }
       hz.push_back(*f0);
@@ -355,12 +361,10 @@ class TReader {
     if (!f.IsObject()) return page;
     if (!background) page.Name = f.Text("name").value_or("");
     page.Colour = f.Colour("colour", page.Colour);
-    if (f.Has("sound")) {
-      if (background)
-        f.Fail("sound", "the background page is never shown on its own, so its sound would never play");
-      else
-        page.Sound = ReadSoundUse(f, "sound");
-    }
+    if (background && f.Get("sound"))
+      f.Fail("sound", "the background page is never shown on its own, so its sound would never play");
+    else if (f.Has("sound"))
+      page.Sound = ReadSoundUse(f, "sound");
     const TJson* entries = f.Get("place");
     if (entries && !entries->is_array()) f.Fail("place", "must be an array of placements, bottom first");
     if (entries && entries->is_array()) {
@@ -525,16 +529,17 @@ TManifest ParseManifest(const std::string& text, const fs::path& baseDir, const 
   TReader reader(baseDir, errors);
   TManifest manifest = reader.Read(root);
   errors.ThrowIfAny();
+  manifest.Path = baseDir / fileName;
   return manifest;
 }
 
 TManifest ReadManifest(const fs::path& path) {
+  std::error_code ec;
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (!in || !(text << in.rdbuf())) throw EFileError("Cannot read the manifest " + path.string());
-  TManifest manifest = ParseManifest(text.str(), path.parent_path(), path.filename().string());
-  manifest.Path = path;
-  return manifest;
+  if (!fs::is_regular_file(path, ec) || !in) throw EFileError("Cannot read the manifest " + path.string());
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw EFileError("Cannot read the manifest " + path.string());
+  return ParseManifest(text, path.parent_path(), path.filename().string());
 }
 
 }  // namespace qrl
