@@ -17,8 +17,9 @@ class TBitContext {
   static constexpr std::uint32_t kOne = 1u << kBits;
   std::uint32_t P0() const { return p0_; }
   void Update(int bit) {
-    if (bit) p0_ -= p0_ >> kShift;
-    else p0_ += (kOne - p0_) >> kShift;
+    const std::uint32_t down = p0_ - (p0_ >> kShift);
+    const std::uint32_t up = p0_ + ((kOne - p0_) >> kShift);
+    p0_ = bit ? down : up;
   }
 
  private:
@@ -44,20 +45,17 @@ class TRangeEncoder {
 class TRangeDecoder {
  public:
   explicit TRangeDecoder(std::span<const std::uint8_t> data);
+  // Branch-free: the coded bits are what the model could not predict, so a branch on them
+  // would mispredict about as often as the data is worth.
   int Decode(TBitContext& context) {
     const std::uint32_t bound = (range_ >> TBitContext::kBits) * context.P0();
-    int bit;
-    if (code_ < bound) {
-      range_ = bound;
-      bit = 0;
-    } else {
-      code_ -= bound;
-      range_ -= bound;
-      bit = 1;
-    }
-    context.Update(bit);
+    const std::uint32_t bit = code_ >= bound;
+    const std::uint32_t mask = 0u - bit;
+    code_ -= bound & mask;
+    range_ = (bound & ~mask) | ((range_ - bound) & mask);
+    context.Update(static_cast<int>(bit));
     Normalize();
-    return bit;
+    return static_cast<int>(bit);
   }
   // True once the decoder has needed bytes beyond the end of its data: the stream was cut short.
   bool Overrun() const { return overrun_; }

@@ -13,8 +13,8 @@ namespace {
 constexpr TColor kMagenta = Rgb(255, 0, 255);
 constexpr TColor kOrange = Rgb(255, 128, 0);
 
-// Background page: picture 1 opaque, reaching over the top-left corner. Page 1: backdrop 4 tiled under picture 2 opaque and picture 3
-// keyed on magenta, over a click area that draws nothing. Page 2: picture 3 keyed over the page colour.
+// Background page: picture 1 opaque, reaching over the top-left corner. Page 1: backdrop 4 tiled under picture 2 opaque
+// and picture 3 keyed on magenta, over a click area that draws nothing. Page 2: picture 3 keyed over the page colour.
 TFlyerDesc GoldenFlyer() {
   const TDib a = BlockPicture(30, 20, Rgb(0, 0, 200), {{8, 4, 14, 12, Rgb(0, 220, 0)}});
   const TDib b = BlockPicture(40, 30, Rgb(230, 230, 0), {{10, 8, 20, 14, Rgb(200, 0, 0)}});

@@ -18,7 +18,7 @@ namespace qrl::tool {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 std::string ColourText(TColor colour) {
   char text[8];
@@ -135,7 +135,7 @@ json RefJson(const TOccRec& ref) {
 
 }  // namespace
 
-nlohmann::json FlyerInfoJson(const TFlyer& flyer) {
+nlohmann::ordered_json FlyerInfoJson(const TFlyer& flyer) {
   json j;
   j["formatCode"] = flyer.Header.FormatCode;
   j["neededVersion"] = flyer.Header.NeededVersion;

@@ -7,6 +7,6 @@
 
 namespace qrl::tool {
 
-nlohmann::json FlyerInfoJson(const TFlyer& flyer);
+nlohmann::ordered_json FlyerInfoJson(const TFlyer& flyer);
 
 }  // namespace qrl::tool

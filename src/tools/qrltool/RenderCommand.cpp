@@ -1,77 +1,67 @@
 // qrltool render: draws a page of a flyer into a picture file with the renderer the player's
 // page view uses.
 
-#include <iostream>
+#include <QImage>
 #include <string>
 
-#include "document/TFlyer.h"
-#include "document/TFlyerLoader.h"
-#include "document/TLoadObserver.h"
-#include "elements/QtTextMeasurer.h"
-#include "format/QuireleafException.h"
+#include "imaging/FifLibrary.h"
 #include "render/FlyerArea.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
 #include "tools/common/PictureFile.h"
 #include "tools/qrltool/ArgumentParser.h"
 #include "tools/qrltool/Command.h"
+#include "tools/qrltool/ToolFlyer.h"
 
 namespace qrl::tool {
-
-extern const char kRenderUsage[] =
-    "usage: qrltool render [-d] FILE --page N [--width W] -o OUT.png|OUT.bmp|OUT.ppm\n"
-    "\n"
-    "Loads the flyer (a flyer file or a kickstarter executable) as the player does and draws page N\n"
-    "as the player's page view draws it: 1 to the last page, 0 the background page alone.\n"
-    "\n"
-    "--page N    the page to draw\n"
-    "--width W   draw at an area W pixels wide, the height following the flyer's aspect ratio as\n"
-    "            the player's window sizes it; default: the flyer's own size\n"
-    "-o OUT      the picture to write; the format follows the extension\n"
-    "-d          a refused flyer's coded error shows its message instead of its number\n"
-    "\n"
-    "QRL_SCREEN_DEPTH=8 draws the page through its palette, as on an 8-bit screen.\n"
-    "\n"
-    "exit status: 0 done; 1 the flyer was refused; 2 wrong usage or input/output failure\n";
 
 namespace {
 
 // Widths beyond this are no screen's; the area's memory is checked besides.
 constexpr int kMaxAreaWidth = 32767;
 
-class TQuietObserver : public TLoadObserver {};
-
 }  // namespace
 
 int RunRender(const Arguments& args) {
-  const TArgumentParser parser(args, {"-d"}, {"--page", "--width", "-o"});
-  const std::string input = parser.Single("flyer file");
-  const std::string output = parser.Required("-o");
-  if (!IsPictureFileName(output)) throw EUsage("the output must end in .png, .bmp or .ppm");
-  parser.Required("--page");
-  const int pageIndex = *parser.Integer("--page", 0, 65535);
-  const auto width = parser.Integer("--width", 1, kMaxAreaWidth);
-  const bool debug = parser.Flag("-d");
+  const TArgumentParser p(args, {"-d"}, {"--page", "--width", "-o"});
+  const std::string path = p.Single("flyer file");
+  const std::string out = p.Required("-o");
+  if (!IsPictureFileName(out)) throw EUsage("the output must end in .png, .bmp or .ppm");
+  const auto page = p.Integer("--page", 0, 65535);
+  if (!page) throw EUsage("option --page is required");
+  const auto width = p.Integer("--width", 1, kMaxAreaWidth);
 
-  const TQtTextMeasurer measurer;
-  TScreenMetrics screen;
-  screen.bitsPerPixel = TScreenDepth::BitsPerPixel();
-  TFlyer flyer(measurer, screen);
-  QImage page;
+  TToolFlyer tool;
+  TFlyer& flyer = tool.Flyer();
+  // Elements build their colour tables as they load, so the depth comes first.
+  flyer.Context().ScreenBitsPerPixel = TScreenDepth::BitsPerPixel();
+  QImage picture;
   try {
-    TQuietObserver quiet;
-    TFlyerLoader(flyer, quiet).LoadFlyer(input);
-    if (static_cast<std::size_t>(pageIndex) >= flyer.Pages.size())
-      throw EUsage("page " + std::to_string(pageIndex) + " does not exist: the flyer has pages 0 to " +
+    tool.Load(path, false);
+    if (static_cast<std::size_t>(*page) >= flyer.Pages.size())
+      throw EUsage("page " + std::to_string(*page) + " does not exist: the flyer has pages 0 to " +
                    std::to_string(static_cast<long long>(flyer.Pages.size()) - 1));
     if (width) SetFlyerArea(flyer, *width, AreaHeightForWidth(flyer, *width));
-    page = RenderPage(flyer, pageIndex);
-  } catch (const EQuireleafException& e) {
-    std::cerr << HandleExceptionMessage(e, debug) << "\n";
-    return kExitRefused;
+    const auto library = TFifLibrary::Hold();
+    picture = RenderPage(flyer, *page);
+  } catch (const EUsage&) {
+    throw;
+  } catch (const std::exception& e) {
+    return ReportFailure(e, p.Flag("-d"), false);
   }
-  WritePictureFile(ImageToDib(page), output);
+  WritePictureFile(ImageToDib(picture), out);
   return kExitOk;
 }
+
+extern const TCommand kRenderCommand = {
+    "render", "draw a page of a flyer as the player shows it",
+    "usage: qrltool render [-d] FILE --page N [--width W] -o OUT.png|OUT.bmp|OUT.ppm\n"
+    "  --page N   the page: 1 to the last, 0 the background page alone\n"
+    "  --width W  draw at an area W pixels wide, the height following the flyer's aspect ratio\n"
+    "             as the player's window sizes it (default: the flyer's own size)\n"
+    "  -o OUT     the picture to write; the format follows the extension\n"
+    "  -d         show the message of a coded error instead of its number\n"
+    "  QRL_SCREEN_DEPTH=8 draws the page through its palette, as on an 8-bit screen\n",
+    RunRender};
 
 }  // namespace qrl::tool

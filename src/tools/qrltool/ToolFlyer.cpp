@@ -40,9 +40,9 @@ void TToolFlyer::Load(const std::string& path, bool decode) {
 int ReportFailure(const std::exception& e, bool debug, bool json) {
   const bool refused = dynamic_cast<const EQuireleafException*>(&e) != nullptr;
   if (json) {
-    nlohmann::json error = {{"class", ExceptionClassName(e)}, {"message", e.what()}};
+    nlohmann::ordered_json error = {{"class", ExceptionClassName(e)}, {"message", e.what()}};
     if (const auto* coded = dynamic_cast<const EQuireleafDebugger*>(&e)) error["code"] = coded->HelpContext();
-    std::cout << nlohmann::json{{"error", error}}.dump(2) << "\n";
+    std::cout << nlohmann::ordered_json{{"error", error}}.dump(2) << "\n";
   } else {
     std::cerr << (refused ? HandleExceptionMessage(e, debug) : std::string(e.what())) << "\n";
   }
