@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstdio>
 
 namespace qrl {
 
@@ -11,6 +13,10 @@ namespace {
 // converge fast: on photographs the third pass is within 0.05 dB of a converged attractor on
 // most pictures (0.25 dB on fine regular texture), a fourth costs a third more time.
 constexpr int kPasses = 3;
+
+// Nearest whole number; a plain conversion, where std::floor would be a library call on the
+// baseline instruction set and placement runs once per block.
+double Nearest(double v) { return static_cast<double>(static_cast<std::int64_t>(v < 0.0 ? v - 0.5 : v + 0.5)); }
 
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
 
@@ -26,87 +32,120 @@ std::vector<int> FirstPixels(int planeSize, TFifRatio r, int gridSize) {
   return first;
 }
 
-// The previous iterate reduced by 2 x 2 means (edges repeated), with one more column and row
-// repeating the last so that bilinear taps never need a bounds check.
-struct THalfGrid {
-  int width = 0;   // pixels, not counting the repeated column
+// The previous iterate smoothed onto a lattice of 2 x 2 means that domain points are read from.
+// With step 1 it has a point on every pixel corner (q = k); with step 2 only on the corners
+// between pixel pairs 2k, 2k + 1 (q = 2k + 1), which is all that whole-number scales ever ask
+// for. One more column and row repeat the last, so bilinear taps need no bounds check.
+struct TLattice {
+  int step = 1;
+  int width = 0;  // points, not counting the repeated column
   int height = 0;
-  std::vector<float> pixels;
+  std::vector<float> points;
   std::ptrdiff_t Stride() const { return width + 1; }
+  float* Row(int y) { return &points[static_cast<std::size_t>(y) * Stride()]; }
+  static int Points(int pixels, int step) { return step == 1 ? pixels + 1 : (pixels + 1) / 2; }
 };
 
-// One range block as it falls on a particular grid.
+// One mapped range block as it falls on a particular grid.
 struct TPlacedBlock {
   int x0, x1, y0, y1;  // grid pixels, end exclusive
   float contrast;
   float mean;
-  // Domain point in half-grid pixels: p = origin + dX * X + dY * Y.
+  // Domain point in lattice points: p = origin + dX * X + dY * Y; whole numbers when exact.
   float px0, pxdX, pxdY;
   float py0, pydX, pydY;
-  // At whole-number scales every domain point is a half-grid pixel: one tap, no weights.
+  // Every domain point of the block is a lattice point: one tap, no weights.
   bool exact;
-  int ix0, ixdX, ixdY, iy0, iydX, iydY;
 };
 
 class TGridRenderer {
  public:
   TGridRenderer(const TFifPlane& plane, const TFifPlaneParams& params, int gridW, int gridH, TFifRatio sx,
                 TFifRatio sy)
-      : width_(gridW), height_(gridH) {
-    half_.width = (gridW + 1) / 2;
-    half_.height = (gridH + 1) / 2;
-    const std::vector<int> firstX = FirstPixels(plane.width, sx, gridW);
-    const std::vector<int> firstY = FirstPixels(plane.height, sy, gridH);
-    placed_.reserve(plane.blocks.size());
+      : plane_(plane),
+        params_(params),
+        width_(gridW),
+        height_(gridH),
+        firstX_(FirstPixels(plane.width, sx, gridW)),
+        firstY_(FirstPixels(plane.height, sy, gridH)) {
+    lattice_.step = sx.num % sx.den == 0 && sy.num % sy.den == 0 ? 2 : 1;
+    lattice_.width = TLattice::Points(gridW, lattice_.step);
+    lattice_.height = TLattice::Points(gridH, lattice_.step);
+    // Only mapped blocks that own grid pixels need a placement; flat ones are filled once.
+    std::size_t mapped = 0;
+    for (const TFifBlock& b : plane.blocks) mapped += b.contrast != 0 && Owns(b);
+    placed_.reserve(mapped);
     for (const TFifBlock& b : plane.blocks) {
+      if (b.contrast == 0 || !Owns(b)) continue;
       TPlacedBlock p{};
-      p.x0 = firstX[b.x];
-      p.x1 = firstX[b.x + b.w];
-      p.y0 = firstY[b.y];
-      p.y1 = firstY[b.y + b.h];
-      if (p.x0 >= p.x1 || p.y0 >= p.y1) continue;
+      p.x0 = firstX_[b.x];
+      p.x1 = firstX_[b.x + b.w];
+      p.y0 = firstY_[b.y];
+      p.y1 = firstY_[b.y + b.h];
       p.mean = static_cast<float>(b.meanIndex * params.meanStep);
       p.contrast = static_cast<float>(b.contrast) / static_cast<float>(params.contrastDen);
-      if (b.contrast != 0) Place(b, sx, sy, p);
+      Place(b, sx, sy, p);
       placed_.push_back(p);
     }
   }
 
+  bool Halving() const { return lattice_.step == 2; }
+
   // Fills every block with its mean: flat blocks are final, mapped ones get overwritten.
   void FillMeans(std::vector<float>& grid) const {
-    for (const TPlacedBlock& p : placed_)
-      for (int y = p.y0; y < p.y1; ++y) std::fill_n(&grid[Index(p.x0, y)], p.x1 - p.x0, p.mean);
+    for (const TFifBlock& b : plane_.blocks) {
+      const int x0 = firstX_[b.x];
+      const int x1 = firstX_[b.x + b.w];
+      const float mean = static_cast<float>(b.meanIndex * params_.meanStep);
+      for (int y = firstY_[b.y]; y < firstY_[b.y + b.h]; ++y) std::fill(&grid[Index(x0, y)], &grid[Index(x1, y)], mean);
+    }
   }
 
-  // The 2 x 2 means of the current picture, which every domain point is read from.
-  void Reduce(const std::vector<float>& grid) {
-    Pad();
-    for (int y = 0; y < half_.height; ++y) {
-      const float* a = &grid[Index(0, 2 * y)];
-      const float* b = &grid[Index(0, std::min(2 * y + 1, height_ - 1))];
-      float* out = HalfRow(y);
-      const int pairs = width_ / 2;
-      for (int x = 0; x < pairs; ++x) out[x] = 0.25f * (a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1]);
-      if (width_ & 1) out[pairs] = 0.5f * (a[width_ - 1] + b[width_ - 1]);
+  void Smooth(const std::vector<float>& grid) {
+    const int step = lattice_.step;
+    lattice_.points.resize(static_cast<std::size_t>(lattice_.Stride()) * (lattice_.height + 1));
+    columns_.resize(static_cast<std::size_t>(width_));
+    const auto first = [step](int k) { return step * k + step - 2; };
+    for (int j = 0; j < lattice_.height; ++j) {
+      const float* a = &grid[Index(0, std::max(first(j), 0))];
+      const float* b = &grid[Index(0, std::min(first(j) + 1, height_ - 1))];
+      for (int x = 0; x < width_; ++x) columns_[x] = a[x] + b[x];
+      float* out = lattice_.Row(j);
+      for (int k = 0; k < lattice_.width; ++k)
+        out[k] = 0.25f * (columns_[std::max(first(k), 0)] + columns_[std::min(first(k) + 1, width_ - 1)]);
     }
     RepeatEdges();
   }
 
+  // Takes over the picture of a grid half this size (at half the scale) as the step-2 lattice:
+  // its pixels stand for exactly the 2 x 2 means that lattice holds.
+  void TakeHalf(const std::vector<float>& half) {
+    lattice_.points.resize(static_cast<std::size_t>(lattice_.Stride()) * (lattice_.height + 1));
+    for (int y = 0; y < lattice_.height; ++y)
+      std::copy_n(&half[static_cast<std::size_t>(y) * lattice_.width], lattice_.width, lattice_.Row(y));
+    RepeatEdges();
+  }
+
+  // The step-2 lattice as a picture of its own: the current picture at half size.
+  std::vector<float> HalfPicture() {
+    std::vector<float> picture(static_cast<std::size_t>(lattice_.width) * lattice_.height);
+    for (int y = 0; y < lattice_.height; ++y)
+      std::copy_n(lattice_.Row(y), lattice_.width, &picture[static_cast<std::size_t>(y) * lattice_.width]);
+    return picture;
+  }
+
   // One pass of every mapped block; flat blocks keep their means from FillMeans.
   void Apply(std::vector<float>& grid) {
-    for (const TPlacedBlock& p : placed_)
-      if (p.contrast != 0.0f) ApplyBlock(p, grid);
+    for (const TPlacedBlock& p : placed_) ApplyBlock(p, grid);
   }
 
- private:
+ public:
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
-  float* HalfRow(int y) { return &half_.pixels[static_cast<std::size_t>(y) * half_.Stride()]; }
-  void Pad() { half_.pixels.resize(static_cast<std::size_t>(half_.Stride()) * (half_.height + 1)); }
+  bool Owns(const TFifBlock& b) const { return firstX_[b.x] < firstX_[b.x + b.w] && firstY_[b.y] < firstY_[b.y + b.h]; }
   void RepeatEdges() {
-    for (int y = 0; y < half_.height; ++y) HalfRow(y)[half_.width] = HalfRow(y)[half_.width - 1];
-    std::copy_n(HalfRow(half_.height - 1), half_.Stride(), HalfRow(half_.height));
+    for (int y = 0; y < lattice_.height; ++y) lattice_.Row(y)[lattice_.width] = lattice_.Row(y)[lattice_.width - 1];
+    std::copy_n(lattice_.Row(lattice_.height - 1), lattice_.Stride(), lattice_.Row(lattice_.height));
   }
-
   void Place(const TFifBlock& b, TFifRatio sx, TFifRatio sy, TPlacedBlock& p) const {
     // Range coordinates u, v in [0, 1) as functions of the grid pixel: u = u0 + du * X.
     const double du = static_cast<double>(sx.den) / (static_cast<double>(sx.num) * b.w);
@@ -119,28 +158,26 @@ class TGridRenderer {
     if (b.isometry & 4) std::swap(a, c);
     if (b.isometry & 1) a[0] = 1.0 - a[0], a[1] = -a[1], a[2] = -a[2];
     if (b.isometry & 2) c[0] = 1.0 - c[0], c[1] = -c[1], c[2] = -c[2];
-    // Full-plane domain point q = 2 * domain + 2 * size * u' in grid units; half-grid pixel k
-    // is centred on grid position 2k + 1, so it sits at (q - 1) / 2.
-    const double gx = static_cast<double>(sx.num) / sx.den;
-    const double gy = static_cast<double>(sy.num) / sy.den;
-    const double q[6] = {((2.0 * b.domainX + 2.0 * b.w * a[0]) * gx - 1.0) / 2.0, b.w * a[1] * gx, b.w * a[2] * gx,
-                         ((2.0 * b.domainY + 2.0 * b.h * c[0]) * gy - 1.0) / 2.0, b.h * c[1] * gy, b.h * c[2] * gy};
+    // Full-plane domain point q = 2 * domain + 2 * size * u' in grid units, then lattice point
+    // k = (q - (step - 1)) / step.
+    const double step = lattice_.step;
+    const double gx = static_cast<double>(sx.num) / sx.den / step;
+    const double gy = static_cast<double>(sy.num) / sy.den / step;
+    const double shift = (step - 1.0) / step;
+    const double q[6] = {(2.0 * b.domainX + 2.0 * b.w * a[0]) * gx - shift, 2.0 * b.w * a[1] * gx,
+                         2.0 * b.w * a[2] * gx, (2.0 * b.domainY + 2.0 * b.h * c[0]) * gy - shift,
+                         2.0 * b.h * c[1] * gy, 2.0 * b.h * c[2] * gy};
     p.px0 = static_cast<float>(q[0]), p.pxdX = static_cast<float>(q[1]), p.pxdY = static_cast<float>(q[2]);
     p.py0 = static_cast<float>(q[3]), p.pydX = static_cast<float>(q[4]), p.pydY = static_cast<float>(q[5]);
-    int iq[6];
     p.exact = true;
-    for (int i = 0; i < 6; ++i) {
-      iq[i] = static_cast<int>(std::floor(q[i] + 0.5));
-      p.exact = p.exact && std::abs(q[i] - iq[i]) < 1e-6;
-    }
+    for (double v : q) p.exact = p.exact && std::abs(v - Nearest(v)) < 1e-6;
     if (!p.exact) return;
-    p.ix0 = iq[0], p.ixdX = iq[1], p.ixdY = iq[2], p.iy0 = iq[3], p.iydX = iq[4], p.iydY = iq[5];
-    // All four corners of the block must land inside the half grid.
+    // All four corners of the block must land inside the lattice.
     for (int y : {p.y0, p.y1 - 1})
       for (int x : {p.x0, p.x1 - 1}) {
-        const int ix = p.ix0 + p.ixdX * x + p.ixdY * y;
-        const int iy = p.iy0 + p.iydX * x + p.iydY * y;
-        if (ix < 0 || ix >= half_.width || iy < 0 || iy >= half_.height) p.exact = false;
+        const double ix = q[0] + q[1] * x + q[2] * y;
+        const double iy = q[3] + q[4] * x + q[5] * y;
+        if (ix < -0.5 || ix > lattice_.width - 0.5 || iy < -0.5 || iy > lattice_.height - 0.5) p.exact = false;
       }
   }
 
@@ -159,13 +196,16 @@ class TGridRenderer {
   }
 
   float GatherExact(const TPlacedBlock& p) {
-    const std::ptrdiff_t sw = half_.Stride();
-    const std::ptrdiff_t step = p.ixdX + p.iydX * sw;
+    const auto whole = [](float v) { return static_cast<int>(Nearest(v)); };
+    const int ix0 = whole(p.px0), ixdX = whole(p.pxdX), ixdY = whole(p.pxdY);
+    const int iy0 = whole(p.py0), iydX = whole(p.pydX), iydY = whole(p.pydY);
+    const std::ptrdiff_t sw = lattice_.Stride();
+    const std::ptrdiff_t step = ixdX + iydX * sw;
     float sum = 0.0f;
     float* s = samples_.data();
     for (int y = p.y0; y < p.y1; ++y) {
-      const float* g = &half_.pixels[static_cast<std::size_t>((p.iy0 + p.iydX * p.x0 + p.iydY * y) * sw +
-                                                              (p.ix0 + p.ixdX * p.x0 + p.ixdY * y))];
+      const float* g = &lattice_.points[static_cast<std::size_t>((iy0 + iydX * p.x0 + iydY * y) * sw +
+                                                                 (ix0 + ixdX * p.x0 + ixdY * y))];
       for (int x = p.x0; x < p.x1; ++x, g += step) {
         *s++ = *g;
         sum += *g;
@@ -175,9 +215,9 @@ class TGridRenderer {
   }
 
   float Gather(const TPlacedBlock& p) {
-    const std::ptrdiff_t sw = half_.Stride();
-    const float maxX = static_cast<float>(half_.width - 1);
-    const float maxY = static_cast<float>(half_.height - 1);
+    const std::ptrdiff_t sw = lattice_.Stride();
+    const float maxX = static_cast<float>(lattice_.width - 1);
+    const float maxY = static_cast<float>(lattice_.height - 1);
     float sum = 0.0f;
     float* s = samples_.data();
     for (int y = p.y0; y < p.y1; ++y) {
@@ -190,7 +230,7 @@ class TGridRenderer {
         const int iy = static_cast<int>(cy);
         const float fx = cx - static_cast<float>(ix);
         const float fy = cy - static_cast<float>(iy);
-        const float* g = &half_.pixels[static_cast<std::size_t>(iy * sw + ix)];
+        const float* g = &lattice_.points[static_cast<std::size_t>(iy * sw + ix)];
         const float top = g[0] + fx * (g[1] - g[0]);
         const float bottom = g[sw] + fx * (g[sw + 1] - g[sw]);
         const float v = top + fy * (bottom - top);
@@ -205,9 +245,14 @@ class TGridRenderer {
   static constexpr float kLow = -128.0f;
   static constexpr float kHigh = 383.0f;
 
+  const TFifPlane& plane_;
+  const TFifPlaneParams& params_;
   int width_;
   int height_;
-  THalfGrid half_;
+  std::vector<int> firstX_;
+  std::vector<int> firstY_;
+  TLattice lattice_;
+  std::vector<float> columns_;
   std::vector<TPlacedBlock> placed_;
   std::vector<float> samples_;
 };
@@ -258,8 +303,25 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
   grid.pixels.resize(static_cast<std::size_t>(gridWidth) * gridHeight);
   TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy);
   renderer.FillMeans(grid.pixels);
-  for (int i = 0; i < kPasses; ++i) {
-    renderer.Reduce(grid.pixels);
+  static const int cp = std::getenv("FIFC") ? std::atoi(std::getenv("FIFC")) : 3;
+  static const int fp = std::getenv("FIFP") ? std::atoi(std::getenv("FIFP")) : 1;
+  int passes = kPasses;
+  if (renderer.Halving() && cp > 0) {
+    renderer.Smooth(grid.pixels);
+    std::vector<float> coarse = renderer.HalfPicture();
+    TGridRenderer coarseRenderer(plane, params, (gridWidth + 1) / 2, (gridHeight + 1) / 2, {sx.num, 2 * sx.den},
+                                 {sy.num, 2 * sy.den});
+    for (int i = 0; i < cp; ++i) {
+      coarseRenderer.Smooth(coarse);
+      coarseRenderer.Apply(coarse);
+    }
+    renderer.TakeHalf(coarse);
+    if (std::getenv("FIFDBG")) { int e = 0, n = 0; for (auto& q : coarseRenderer.placed_) { e += q.exact; ++n; } int e2 = 0, n2 = 0; for (auto& q : renderer.placed_) { e2 += q.exact; ++n2; } fprintf(stderr, "coarse %d/%d fine %d/%d\n", e, n, e2, n2); }
+    renderer.Apply(grid.pixels);
+    passes = fp - 1;
+  }
+  for (int i = 0; i < passes; ++i) {
+    renderer.Smooth(grid.pixels);
     renderer.Apply(grid.pixels);
   }
   Soften(grid, sx, sy);

@@ -6,7 +6,6 @@
 #include <QPixmap>
 #include <algorithm>
 #include <cstdint>
-#include <stdexcept>
 #include <string_view>
 
 #include "elements/QtTextMeasurer.h"
@@ -102,8 +101,7 @@ void DrawTekst(TCKbOccTekst& placement, QPainter& canvas, int pos, int barWidth,
   if (tekst.Opaque) {
     DrawOpaqueBackground(canvas, tekst, w, h, x, top, border, b, pos, prev);
   } else {
-    if (!full) {
-      if (pageBitmap == nullptr) throw std::invalid_argument("Repainting a transparent text needs the page bitmap");
+    if (!full && pageBitmap != nullptr) {
       const QRect under =
           CanvasRect(int64_t{placement.Left} + 1, int64_t{placement.Top} + border, w - b - 2, h - 2 * border);
       if (!under.isEmpty()) canvas.drawImage(CanvasPoint(x, int64_t{top} + border), *pageBitmap, under);

@@ -18,9 +18,9 @@ inline constexpr int kFullPaint = -1;
 // prev < 0 (kFullPaint) draws everything. prev >= 0 is the position drawn last: an opaque text
 // moves its drawn content by the difference and draws only the lines reaching into the strip
 // that comes into view; a transparent one first puts back the page under it from pageBitmap
-// (the page as rendered, where the placement sits at its own Left and Top) and draws all lines.
-// The repaint reads what canvas holds, so the painter must draw on a QImage or a QPixmap
-// (else "Invalid DC."); a transparent text's repaint needs pageBitmap.
+// (the page as rendered, where the placement sits at its own Left and Top; without one nothing
+// is put back) and draws all lines. The repaint of an opaque text reads what canvas holds, so
+// its painter must draw on a QImage or a QPixmap (else "Invalid DC.").
 // Lines are measured with the measurer of the flyer the text belongs to, so that drawing agrees
 // with the layout made when it was loaded.
 void DrawTekst(TCKbOccTekst& placement, QPainter& canvas, int pos, int barWidth, int top, int left, int prev,

@@ -141,7 +141,7 @@ TEST_F(DrawTekstTest, ScrollRepaintNeedsACanvasItCanRead) {
   }
   TCKbOccTekst& transparent = Text({"Text"}, 0, 0, 100, 30, false, false);
   QImage canvas = Canvas();
-  EXPECT_THROW(Paint(canvas, transparent, 5, 0), std::invalid_argument);
+  EXPECT_NO_THROW(Paint(canvas, transparent, 5, 0)) << "without a page bitmap nothing is put back";
 }
 
 TEST(DrawTekstOnPages, TextsOfAPageDrawButScrollingOnesAreLeftToTheirControls) {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "elements/ImaAdpcm.h"
 #include "elements/TCKbClick.h"
@@ -251,6 +253,38 @@ TEST_F(BuildRoundTripTest, OlderFormatsAndKickstarters) {
   EXPECT_GT(packed.Flyer->Region.Start, 0);
   EXPECT_EQ(packed.Flyer->FlyerTitle, "Round trip");
   EXPECT_EQ(packed.Flyer->Pages.size(), 4u);
+}
+
+TEST_F(BuildRoundTripTest, InfoJsonShowsTheManifestsIntent) {
+  // What scripts see: the flyer described by "qrltool info --json".
+  const std::string flyer = Build(kManifest);
+  const std::string command = std::string(QRL_BINARY_DIR) + "/bin/qrltool info --json " + flyer + " 2>/dev/null";
+  std::string output;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    ASSERT_EQ(::pclose(pipe), 0);
+  }
+  const auto info = nlohmann::json::parse(output);
+  EXPECT_EQ(info["title"], "Round trip");
+  EXPECT_EQ(info["formatCode"], 106);
+  EXPECT_EQ(info["width"], 320);
+  EXPECT_EQ(info["navBar"]["close"], false);
+  EXPECT_EQ(info["note"]["lines"], nlohmann::json::array({"remember"}));
+  ASSERT_EQ(info["elements"].size(), 10u);
+  const auto& oval = info["elements"][7];
+  EXPECT_EQ(oval["shape"], kEllipseShape);
+  EXPECT_EQ(oval["occurrences"][0]["action"], caWebLink);
+  EXPECT_EQ(oval["occurrences"][0]["linkText"], "https://example.org/x");
+  const auto& first = info["pages"][1];
+  EXPECT_EQ(first["colour"], "#FF0000");
+  EXPECT_EQ(first["sound"], (nlohmann::json{{"element", 9}, {"occurrence", 1}}));
+  EXPECT_EQ(first["refs"][3], (nlohmann::json{{"element", 7}, {"occurrence", 2}}));
+  EXPECT_EQ(info["elements"][6]["occurrences"][1]["action"], 3);  // "goto": "third"
+  EXPECT_EQ(info["pages"][2]["backdrop"], (nlohmann::json{{"element", 3}, {"occurrence", 1}}));
+  EXPECT_EQ(info["elements"][8]["occurrences"][0]["loop"], true);
+  EXPECT_EQ(info["elements"][1]["occurrences"][0]["keyColour"], "#00FF00");
+  EXPECT_EQ(info["elements"][3]["occurrences"][1]["lines"][1], "ccc\u00a0");
 }
 
 TEST_F(BuildRoundTripTest, TheDocumentedExampleBuilds) {

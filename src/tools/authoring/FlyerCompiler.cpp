@@ -139,8 +139,9 @@ class TCompiler {
     e.FontSize = style.Size;
     e.TextFlags = TextFlags(style);
     const auto& placements = placementsOf_[index];
-    e.Lines = LayOutStoredLines(style, m_.Placements[placements.front()].At, placements.size() > 1, m_.FormatCode,
-                                measurer_);
+    if (!placements.empty())
+      e.Lines = LayOutStoredLines(style, m_.Placements[placements.front()].At, placements.size() > 1, m_.FormatCode,
+                                  measurer_);
     for (const std::size_t p : placements) {
       TOccurrenceDesc o;
       o.Placement = PlacementOf(m_.Placements[p].At);

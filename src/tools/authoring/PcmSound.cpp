@@ -65,6 +65,7 @@ std::vector<double> ChimeSignal(const TChimeSpec& chime, std::uint32_t rate) {
     double Ratio, Amplitude, Decay;  // decay in 1/s
   };
   constexpr TPartial kPartials[] = {{1.0, 1.0, 3.0}, {2.0, 0.45, 5.0}, {2.76, 0.3, 7.0}, {5.4, 0.12, 11.0}};
+  if (chime.Notes.empty()) return {};
   const double length = chime.Spacing * static_cast<double>(chime.Notes.size() - 1) + chime.Seconds;
   std::vector<double> signal(static_cast<std::size_t>(std::lround(length * rate)));
   const auto strikeLength = static_cast<std::size_t>(std::lround(chime.Seconds * rate));

@@ -8,9 +8,10 @@ extern const TCommand kNoteCommand;
 extern const TCommand kPackCommand;
 extern const TCommand kUnpackCommand;
 extern const TCommand kFifCommand;
+extern const TCommand kRenderCommand;
 
 const std::vector<TCommand>& Commands() {
-  static const std::vector<TCommand> commands = {kInfoCommand, kExtractCommand, kNoteCommand, kPackCommand,
+  static const std::vector<TCommand> commands = {kInfoCommand, kRenderCommand, kExtractCommand, kNoteCommand, kPackCommand,
                                                  kUnpackCommand, kFifCommand};
   return commands;
 }
