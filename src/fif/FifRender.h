@@ -1,8 +1,9 @@
 #pragma once
 // Evaluates the attractor of one plane's transformations directly on an output grid of any size:
 // each output pixel takes the contrast-scaled, mean-removed value of its domain point, sampled from
-// the previous iterate smoothed over twice the grid spacing. Iteration starts from the block means;
-// enlarged grids are softened over one plane pixel at the end so that block edges do not show.
+// the previous iterate smoothed over twice the grid spacing. Iteration starts from the block means
+// (at whole-number scales all passes but the last run on the half-size grid); enlarged grids are
+// softened over one plane pixel at the end so that block edges do not show.
 
 #include <cstdint>
 #include <vector>

@@ -206,14 +206,22 @@ class TPlaneWalk {
     } else {
       b.isometry = CodeBitTree(io_, c_.isometry, 2, b.isometry & 3);
     }
-
+    // Domain offsets are close to uniform: adaptive models gain little on them and cost a
+    // decision per bit, so both travel as one group of direct bits.
     const int radius = p_.searchRadius[level];
     const int step = p_.searchStep[level];
     const int bits = DomainOffsetBits(radius);
     const int baseX = DomainBase(b.x, b.w);
     const int baseY = DomainBase(b.y, b.h);
-    const int ix = CodeBitTree(io_, c_.offset[level][0], bits, (b.domainX - baseX) / step + radius);
-    const int iy = CodeBitTree(io_, c_.offset[level][1], bits, (b.domainY - baseY) / step + radius);
+    std::uint32_t packed = 0;
+    if constexpr (!IO::kReading) {
+      const auto ix = static_cast<std::uint32_t>((b.domainX - baseX) / step + radius);
+      const auto iy = static_cast<std::uint32_t>((b.domainY - baseY) / step + radius);
+      packed = ix << bits | iy;
+    }
+    if (bits > 0) packed = io_.Direct(packed, 2 * bits);
+    const int ix = static_cast<int>(packed >> bits);
+    const int iy = static_cast<int>(packed & ((1u << bits) - 1));
     if (ix > 2 * radius || iy > 2 * radius) Damaged("domain offset out of range");
     b.domainX = baseX + (ix - radius) * step;
     b.domainY = baseY + (iy - radius) * step;

@@ -47,7 +47,6 @@ struct TFifPlaneContexts {
   TBitContext contrastSign[kFifMaxLevels];
   TBitContext contrastMagnitude[kFifMaxLevels][kFifMaxContrastLevels];
   TBitContext isometry[8];
-  TBitContext offset[kFifMaxLevels][2][128];
 };
 
 // The domain search window of a block: offsets index 0 .. 2 * radius, position
@@ -67,6 +66,10 @@ class TSymbolWriter {
     coder_.Encode(context, bit);
     return bit;
   }
+  std::uint32_t Direct(std::uint32_t value, int bits) {
+    coder_.EncodeDirect(value, bits);
+    return value;
+  }
   void CheckInput() const {}
   TRangeEncoder& Coder() { return coder_; }
 
@@ -79,6 +82,7 @@ class TSymbolReader {
   static constexpr bool kReading = true;
   explicit TSymbolReader(std::span<const std::uint8_t> data) : coder_(data) {}
   int Bit(TBitContext& context, int) { return coder_.Decode(context); }
+  std::uint32_t Direct(std::uint32_t, int bits) { return coder_.DecodeDirect(bits); }
   // Throws EFifError fsDamaged once the data ran out.
   void CheckInput() const;
 

@@ -3,6 +3,7 @@
 // that move 1/32 of the way toward each coded bit. Every FIF parameter is coded as a sequence
 // of such bits, each with its own adaptive probability ("context").
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -27,9 +28,14 @@ class TBitContext {
   std::uint32_t p0_ = kOne / 2;
 };
 
+// Up to this many equiprobable bits go through one Direct call.
+inline constexpr int kMaxDirectBits = 20;
+
 class TRangeEncoder {
  public:
   void Encode(TBitContext& context, int bit);
+  // Codes value (0 .. 2^bits - 1, bits 1..kMaxDirectBits) as equiprobable bits, without a model.
+  void EncodeDirect(std::uint32_t value, int bits);
   // Flushes the coder and hands over the bytes.
   std::vector<std::uint8_t> Finish();
 
@@ -56,6 +62,16 @@ class TRangeDecoder {
     context.Update(static_cast<int>(bit));
     Normalize();
     return static_cast<int>(bit);
+  }
+  // Equiprobable bits in one step: a division instead of a decision per bit, for values the
+  // models could not predict anyway.
+  std::uint32_t DecodeDirect(int bits) {
+    range_ >>= bits;
+    // Only damaged data can hold a quotient out of range; any value is then as good as another.
+    const std::uint32_t value = std::min(code_ / range_, (1u << bits) - 1);
+    code_ -= value * range_;
+    Normalize();
+    return value;
   }
   // True once the decoder has needed bytes beyond the end of its data: the stream was cut short.
   bool Overrun() const { return overrun_; }

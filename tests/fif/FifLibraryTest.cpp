@@ -132,7 +132,7 @@ TEST_F(FifLibrary, BadInputGivesStatuses) {
   std::uint32_t handle = 0;
   EXPECT_EQ(open_(nullptr), fsBadArgument);
   ASSERT_EQ(open_(&handle), 0);
-  const std::uint8_t junk[] = {'Q', 'F', 'I', 'F', 1, 0, 75, 1, 0, 0, 0};
+  const std::uint8_t junk[] = {'Q', 'F', 'I', 'F', kFifVersion, 0, 75, 1, 0, 0, 0};
   EXPECT_EQ(setBuffer_(handle, junk, sizeof junk), fsDamaged);
   EXPECT_EQ(setBuffer_(handle, junk, 3), fsNotFif);
   EXPECT_EQ(setBuffer_(handle, nullptr, 5), fsBadArgument);

@@ -9,9 +9,10 @@ extern const TCommand kPackCommand;
 extern const TCommand kUnpackCommand;
 extern const TCommand kFifCommand;
 extern const TCommand kRenderCommand;
+extern const TCommand kBuildCommand;
 
 const std::vector<TCommand>& Commands() {
-  static const std::vector<TCommand> commands = {kInfoCommand, kRenderCommand, kExtractCommand, kNoteCommand, kPackCommand,
+  static const std::vector<TCommand> commands = {kInfoCommand, kRenderCommand, kExtractCommand, kNoteCommand, kBuildCommand, kPackCommand,
                                                  kUnpackCommand, kFifCommand};
   return commands;
 }
