@@ -12,7 +12,7 @@
 namespace qrl {
 
 inline constexpr std::array<std::uint8_t, 4> kFifSignature{'Q', 'F', 'I', 'F'};
-inline constexpr std::uint8_t kFifVersion = 2;
+inline constexpr std::uint8_t kFifVersion = 1;
 inline constexpr int kFifDefaultQuality = 75;
 inline constexpr int kFifMaxPictureSide = 65535;
 inline constexpr std::int64_t kFifMaxPicturePixels = std::int64_t{1} << 28;

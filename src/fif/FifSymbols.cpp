@@ -206,22 +206,14 @@ class TPlaneWalk {
     } else {
       b.isometry = CodeBitTree(io_, c_.isometry, 2, b.isometry & 3);
     }
-    // Domain offsets are close to uniform: adaptive models gain little on them and cost a
-    // decision per bit, so both travel as one group of direct bits.
+
     const int radius = p_.searchRadius[level];
     const int step = p_.searchStep[level];
     const int bits = DomainOffsetBits(radius);
     const int baseX = DomainBase(b.x, b.w);
     const int baseY = DomainBase(b.y, b.h);
-    std::uint32_t packed = 0;
-    if constexpr (!IO::kReading) {
-      const auto ix = static_cast<std::uint32_t>((b.domainX - baseX) / step + radius);
-      const auto iy = static_cast<std::uint32_t>((b.domainY - baseY) / step + radius);
-      packed = ix << bits | iy;
-    }
-    if (bits > 0) packed = io_.Direct(packed, 2 * bits);
-    const int ix = static_cast<int>(packed >> bits);
-    const int iy = static_cast<int>(packed & ((1u << bits) - 1));
+    const int ix = CodeBitTree(io_, c_.offset[level][0], bits, (b.domainX - baseX) / step + radius);
+    const int iy = CodeBitTree(io_, c_.offset[level][1], bits, (b.domainY - baseY) / step + radius);
     if (ix > 2 * radius || iy > 2 * radius) Damaged("domain offset out of range");
     b.domainX = baseX + (ix - radius) * step;
     b.domainY = baseY + (iy - radius) * step;
@@ -245,7 +237,14 @@ class TPlaneWalk {
 template <class IO>
 void CodePlane(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane,
                std::size_t maxLeaves) {
-  if constexpr (IO::kReading) plane.blocks.clear();
+  if constexpr (IO::kReading) {
+    plane.blocks.clear();
+    // Room for as many leaves as the plane and the data allow, up to a bound: only the part
+    // written is ever touched, and the vector never has to move its blocks while it grows.
+    const std::size_t cells = static_cast<std::size_t>(((plane.width - 1) >> params.minLog2) + 1) *
+                              static_cast<std::size_t>(((plane.height - 1) >> params.minLog2) + 1);
+    plane.blocks.reserve(std::min({cells, maxLeaves, std::size_t{1} << 20}));
+  }
   TPlaneWalk<IO>(io, contexts, params, plane, maxLeaves).Run();
 }
 

@@ -47,6 +47,7 @@ struct TFifPlaneContexts {
   TBitContext contrastSign[kFifMaxLevels];
   TBitContext contrastMagnitude[kFifMaxLevels][kFifMaxContrastLevels];
   TBitContext isometry[8];
+  TBitContext offset[kFifMaxLevels][2][128];
 };
 
 // The domain search window of a block: offsets index 0 .. 2 * radius, position
@@ -66,10 +67,6 @@ class TSymbolWriter {
     coder_.Encode(context, bit);
     return bit;
   }
-  std::uint32_t Direct(std::uint32_t value, int bits) {
-    coder_.EncodeDirect(value, bits);
-    return value;
-  }
   void CheckInput() const {}
   TRangeEncoder& Coder() { return coder_; }
 
@@ -82,7 +79,6 @@ class TSymbolReader {
   static constexpr bool kReading = true;
   explicit TSymbolReader(std::span<const std::uint8_t> data) : coder_(data) {}
   int Bit(TBitContext& context, int) { return coder_.Decode(context); }
-  std::uint32_t Direct(std::uint32_t, int bits) { return coder_.DecodeDirect(bits); }
   // Throws EFifError fsDamaged once the data ran out.
   void CheckInput() const;
 

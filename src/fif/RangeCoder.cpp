@@ -23,15 +23,6 @@ void TRangeEncoder::Encode(TBitContext& context, int bit) {
   }
 }
 
-void TRangeEncoder::EncodeDirect(std::uint32_t value, int bits) {
-  range_ >>= bits;
-  low_ += std::uint64_t{value} * range_;
-  while (range_ < kTop) {
-    range_ <<= 8;
-    ShiftLow();
-  }
-}
-
 void TRangeEncoder::ShiftLow() {
   // A byte is only final once no carry can reach it; runs of 0xFF wait in cacheSize_.
   if (low_ < 0xFF000000u || low_ >= (std::uint64_t{1} << 32)) {

@@ -3,7 +3,6 @@
 // that move 1/32 of the way toward each coded bit. Every FIF parameter is coded as a sequence
 // of such bits, each with its own adaptive probability ("context").
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -18,9 +17,8 @@ class TBitContext {
   static constexpr std::uint32_t kOne = 1u << kBits;
   std::uint32_t P0() const { return p0_; }
   void Update(int bit) {
-    const std::uint32_t down = p0_ - (p0_ >> kShift);
-    const std::uint32_t up = p0_ + ((kOne - p0_) >> kShift);
-    p0_ = bit ? down : up;
+    if (bit) p0_ -= p0_ >> kShift;
+    else p0_ += (kOne - p0_) >> kShift;
   }
 
  private:
@@ -28,14 +26,9 @@ class TBitContext {
   std::uint32_t p0_ = kOne / 2;
 };
 
-// Up to this many equiprobable bits go through one Direct call.
-inline constexpr int kMaxDirectBits = 20;
-
 class TRangeEncoder {
  public:
   void Encode(TBitContext& context, int bit);
-  // Codes value (0 .. 2^bits - 1, bits 1..kMaxDirectBits) as equiprobable bits, without a model.
-  void EncodeDirect(std::uint32_t value, int bits);
   // Flushes the coder and hands over the bytes.
   std::vector<std::uint8_t> Finish();
 
@@ -51,27 +44,20 @@ class TRangeEncoder {
 class TRangeDecoder {
  public:
   explicit TRangeDecoder(std::span<const std::uint8_t> data);
-  // Branch-free: the coded bits are what the model could not predict, so a branch on them
-  // would mispredict about as often as the data is worth.
   int Decode(TBitContext& context) {
     const std::uint32_t bound = (range_ >> TBitContext::kBits) * context.P0();
-    const std::uint32_t bit = code_ >= bound;
-    const std::uint32_t mask = 0u - bit;
-    code_ -= bound & mask;
-    range_ = (bound & ~mask) | ((range_ - bound) & mask);
-    context.Update(static_cast<int>(bit));
+    int bit;
+    if (code_ < bound) {
+      range_ = bound;
+      bit = 0;
+    } else {
+      code_ -= bound;
+      range_ -= bound;
+      bit = 1;
+    }
+    context.Update(bit);
     Normalize();
-    return static_cast<int>(bit);
-  }
-  // Equiprobable bits in one step: a division instead of a decision per bit, for values the
-  // models could not predict anyway.
-  std::uint32_t DecodeDirect(int bits) {
-    range_ >>= bits;
-    // Only damaged data can hold a quotient out of range; any value is then as good as another.
-    const std::uint32_t value = std::min(code_ / range_, (1u << bits) - 1);
-    code_ -= value * range_;
-    Normalize();
-    return value;
+    return bit;
   }
   // True once the decoder has needed bytes beyond the end of its data: the stream was cut short.
   bool Overrun() const { return overrun_; }

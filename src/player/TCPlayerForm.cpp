@@ -447,8 +447,7 @@ void TCPlayerForm::ShowPage(int index, bool silent) {
   currentPage_ = index;
   for (TCKbOccurrence* o : page.WindowedList) windowed_->Show(o);
   // Background controls lie under the page's own; keep their stacking after a rescale.
-  for (TCKbOccurrence* o : page.WindowedList)
-    if (QWidget* control = windowed_->ControlOf(o)) control->raise();
+  for (TCKbOccurrence* o : page.WindowedList) windowed_->Raise(o);
   ShowFlyer();
   pnlFlyer_->pbxFlyer->repaint();
   if (page.Sound != nullptr && !silent) PlayElementSound(page.Sound);

@@ -3,6 +3,7 @@
 // request paths through which flyers are opened and closed; page changes, clicks and sounds;
 // presentation mode and the window's size rules.
 
+#include "player/ApplicationTitle.h"
 #include <QImage>
 #include <QMainWindow>
 #include <QRect>
@@ -43,7 +44,6 @@ struct TPlayerServices {
   const TTextMeasurer& measurer;
 };
 
-inline constexpr const char* kApplicationTitle = "Quireleaf Player";
 inline constexpr const char* kVersionText = "1.3.2c";
 
 class TCPlayerForm : public QMainWindow, private TLoadObserver {

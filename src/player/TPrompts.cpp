@@ -1,5 +1,7 @@
 #include "player/TPrompts.h"
 
+#include "player/ApplicationTitle.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -7,7 +9,7 @@
 namespace qrl {
 
 void TQtPrompts::ShowMessage(const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent_);
+  QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kApplicationTitle), text, QMessageBox::Ok, parent_);
   box.exec();
 }
 

@@ -33,7 +33,8 @@ class TPlayerApplication : public QApplication {
 int main(int argc, char* argv[]) {
   TPlayerApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("quireleaf"));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(qrl::kApplicationTitle));
+  // No display name: the window system would append it to every caption, and the caption is
+  // the flyer's title alone.
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
 

@@ -86,7 +86,6 @@ TEST(FifDamage, HeaderFieldsAreChecked) {
   };
   EXPECT_EQ(patched(0, 'X'), fsNotFif);
   EXPECT_EQ(patched(4, kFifVersion + 1), fsUnsupportedVersion);
-  EXPECT_EQ(patched(4, 1), fsUnsupportedVersion);  // the first layout, with modelled domain offsets
   EXPECT_EQ(patched(5, 0x80), fsBadHeader);  // unknown flag
   EXPECT_EQ(patched(6, 0), fsBadHeader);     // quality 0
   EXPECT_EQ(patched(7, 0), fsBadHeader);     // width 0 (low byte of 24, rest zero)

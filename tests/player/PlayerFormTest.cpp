@@ -456,6 +456,8 @@ class PlayerFormTest : public QObject {
     QScrollBar* bar = text->ScrollBar();
     QVERIFY(bar != nullptr);
     QCOMPARE(bar->geometry(), QRect(10 + 200 - 13, 100, 13, 60));
+    // The bar lies over the text control, not under it.
+    QCOMPARE(form->pnlFlyer()->childAt(QPoint(10 + 200 - 6, 130)), bar);
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->pageStep(), 58);
     text->grab();
