@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fif/FifBitstream.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -45,7 +46,7 @@ TEST(FifCommand, EncodeInfoDecodeRoundTrip) {
   const auto info = nlohmann::json::parse(run.out);
   EXPECT_EQ(info["width"], 32);
   EXPECT_EQ(info["height"], 24);
-  EXPECT_EQ(info["version"], 1);
+  EXPECT_EQ(info["version"], qrl::kFifVersion);
   EXPECT_EQ(info["bytes"], qrl::test::ReadAll(dir.File("a.fif")).size());
   EXPECT_TRUE(info["physicalSize"].is_null());
 

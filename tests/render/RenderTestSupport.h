@@ -21,18 +21,10 @@
 #include "elements/TCKbImage.h"
 #include "fif/FifEncoder.h"
 #include "imaging/Dib.h"
+#include "support/GuiApplication.h"
 #include "support/TempDir.h"
 
 namespace qrl::test {
-
-inline void EnsureGuiApplication() {
-  if (QGuiApplication::instance() != nullptr) return;
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static int argc = 1;
-  static char name[] = "render_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
-}
 
 inline constexpr TColor Rgb(int red, int green, int blue) {
   return static_cast<TColor>(red) | (static_cast<TColor>(green) << 8) | (static_cast<TColor>(blue) << 16);

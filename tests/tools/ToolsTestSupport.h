@@ -15,21 +15,13 @@
 #include "document/TFlyer.h"
 #include "document/TFlyerLoader.h"
 #include "support/FixedWidthMeasurer.h"
+#include "support/GuiApplication.h"
 #include "support/TempDir.h"
 #include "tools/authoring/FlyerCompiler.h"
 #include "tools/authoring/Manifest.h"
 #include "tools/authoring/ManifestError.h"
 
 namespace qrl::test {
-
-inline void EnsureGuiApplication() {
-  if (QGuiApplication::instance() != nullptr) return;
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static int argc = 1;
-  static char name[] = "tools_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication app(argc, argv);
-}
 
 // Every character 7 pixels wide, lines 12 pixels high: layouts the tests can work out by hand.
 inline const FixedWidthMeasurer& Fixed() {
