@@ -671,7 +671,7 @@ int TCPlayerForm::CurrentFrameHeight() const { return height() - client_->height
 
 bool TCPlayerForm::NavBarShown() const { return pnlButtons_->isVisibleTo(this); }
 
-TSize TCPlayerForm::FitFlyerArea(TSize requested) const {
+TAreaContext TCPlayerForm::AreaContext() const {
   TAreaContext c;
   const QSize screenSize = ScreenSize();
   c.screen = {screenSize.width(), screenSize.height()};
@@ -681,26 +681,17 @@ TSize TCPlayerForm::FitFlyerArea(TSize requested) const {
                        FrameHeight);
   c.flyerKnown = flyer_ && (loadPhase_.Has(lpBuilding) || loadPhase_.Has(lpShow));
   if (flyer_) c.flyer = {flyer_->FlyerWidth, flyer_->FlyerHeight};
-  return qrl::FitFlyerArea(c, requested);
+  return c;
 }
+
+TSize TCPlayerForm::FitFlyerArea(TSize requested) const { return qrl::FitFlyerArea(AreaContext(), requested); }
 
 TSize TCPlayerForm::AreaSize() const {
   if (flyer_) return {flyer_->AreaWidth, flyer_->AreaHeight};
   return {pnlFlyer_->width(), pnlFlyer_->height()};
 }
 
-TTrackSizes TCPlayerForm::TrackSizes() const {
-  TAreaContext c;
-  const QSize screenSize = ScreenSize();
-  c.screen = {screenSize.width(), screenSize.height()};
-  c.frameWidth = FrameWidth;
-  c.frameHeight = FrameHeight;
-  c.nav = NavAllowance(NavBarShown(), pnlButtons_->height(), !menuBar()->isVisibleTo(this), CurrentFrameHeight(),
-                       FrameHeight);
-  c.flyerKnown = flyer_ && (loadPhase_.Has(lpBuilding) || loadPhase_.Has(lpShow));
-  if (flyer_) c.flyer = {flyer_->FlyerWidth, flyer_->FlyerHeight};
-  return WindowTrackSizes(c, pnlButtons_->height());
-}
+TTrackSizes TCPlayerForm::TrackSizes() const { return WindowTrackSizes(AreaContext(), pnlButtons_->height()); }
 
 void TCPlayerForm::UpdateTrackSizes() {
   // The limits need the frame, which StartUp measures once the window is up.

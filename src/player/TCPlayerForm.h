@@ -145,6 +145,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // What the sizing arithmetic needs to know of the window, the screen and the flyer.
+  TAreaContext AreaContext() const;
   // TLoadObserver: the loader's callbacks.
   void SetCaption(const std::string& text) override;
   void ProcessEvents() override;
