@@ -1,6 +1,7 @@
 #include "fif/FifRender.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace qrl {
@@ -17,6 +18,13 @@ constexpr int kPasses = 4;
 // Nearest whole number; a plain conversion, where std::floor would be a library call on the
 // baseline instruction set and placement runs once per block.
 double Nearest(double v) { return static_cast<double>(static_cast<std::int64_t>(v < 0.0 ? v - 0.5 : v + 0.5)); }
+
+// 1 / n for every block side n.
+constexpr auto kReciprocals = [] {
+  std::array<double, (1 << kFifMaxBlockLog2) + 1> r{};
+  for (std::size_t n = 1; n < r.size(); ++n) r[n] = 1.0 / static_cast<double>(n);
+  return r;
+}();
 
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
 
@@ -74,6 +82,11 @@ class TGridRenderer {
     lattice_.step = sx.num % sx.den == 0 && sy.num % sy.den == 0 ? 2 : 1;
     lattice_.width = TLattice::Points(gridW, lattice_.step);
     lattice_.height = TLattice::Points(gridH, lattice_.step);
+    pixelX_ = static_cast<double>(sx.den) / static_cast<double>(sx.num);
+    pixelY_ = static_cast<double>(sy.den) / static_cast<double>(sy.num);
+    latticeX_ = static_cast<double>(sx.num) / static_cast<double>(sx.den) / lattice_.step;
+    latticeY_ = static_cast<double>(sy.num) / static_cast<double>(sy.den) / lattice_.step;
+    latticeShift_ = (lattice_.step - 1.0) / lattice_.step;
     // Only mapped blocks that own grid pixels need a placement; flat ones are filled once.
     std::size_t mapped = 0;
     for (const TFifBlock& b : plane.blocks) mapped += b.contrast != 0 && Owns(b);
@@ -88,7 +101,7 @@ class TGridRenderer {
       p.mean = static_cast<float>(b.meanIndex * params.meanStep);
       p.contrast = static_cast<float>(b.contrast) / static_cast<float>(params.contrastDen);
       p.invCount = 1.0f / static_cast<float>((p.x1 - p.x0) * (p.y1 - p.y0));
-      Place(b, sx, sy, p);
+      Place(b, p);
       placed_.push_back(p);
     }
   }
@@ -164,12 +177,13 @@ class TGridRenderer {
     std::copy_n(lattice_.Row(lattice_.height - 1), lattice_.Stride(), lattice_.Row(lattice_.height));
   }
 
-  void Place(const TFifBlock& b, TFifRatio sx, TFifRatio sy, TPlacedBlock& p) const {
+  void Place(const TFifBlock& b, TPlacedBlock& p) const {
     // Range coordinates u, v in [0, 1) as functions of the grid pixel: u = u0 + du * X.
-    const double du = static_cast<double>(sx.den) / (static_cast<double>(sx.num) * b.w);
-    const double u0 = (0.5 * sx.den / sx.num - b.x) / b.w;
-    const double dv = static_cast<double>(sy.den) / (static_cast<double>(sy.num) * b.h);
-    const double v0 = (0.5 * sy.den / sy.num - b.y) / b.h;
+    // Divisions hoisted out of the per-block work: block sides are at most 1 << kFifMaxBlockLog2.
+    const double du = pixelX_ * kReciprocals[b.w];
+    const double u0 = (0.5 * pixelX_ - b.x) * kReciprocals[b.w];
+    const double dv = pixelY_ * kReciprocals[b.h];
+    const double v0 = (0.5 * pixelY_ - b.y) * kReciprocals[b.h];
     // Domain coordinates u', v' = isometry(u, v), each as (constant, per X, per Y).
     double a[3] = {u0, du, 0.0};
     double c[3] = {v0, 0.0, dv};
@@ -178,10 +192,9 @@ class TGridRenderer {
     if (b.isometry & 2) c[0] = 1.0 - c[0], c[1] = -c[1], c[2] = -c[2];
     // Full-plane domain point q = 2 * domain + 2 * size * u' in grid units, then lattice point
     // k = (q - (step - 1)) / step.
-    const double step = lattice_.step;
-    const double gx = static_cast<double>(sx.num) / sx.den / step;
-    const double gy = static_cast<double>(sy.num) / sy.den / step;
-    const double shift = (step - 1.0) / step;
+    const double gx = latticeX_;
+    const double gy = latticeY_;
+    const double shift = latticeShift_;
     const double q[6] = {(2.0 * b.domainX + 2.0 * b.w * a[0]) * gx - shift, 2.0 * b.w * a[1] * gx,
                          2.0 * b.w * a[2] * gx, (2.0 * b.domainY + 2.0 * b.h * c[0]) * gy - shift,
                          2.0 * b.h * c[1] * gy, 2.0 * b.h * c[2] * gy};
@@ -271,6 +284,11 @@ class TGridRenderer {
   std::vector<int> firstX_;
   std::vector<int> firstY_;
   TLattice lattice_;
+  double pixelX_ = 1.0;  // plane pixels per grid pixel
+  double pixelY_ = 1.0;
+  double latticeX_ = 1.0;  // lattice points per full-plane grid unit
+  double latticeY_ = 1.0;
+  double latticeShift_ = 0.0;
   std::vector<float> columns_;
   std::vector<TPlacedBlock> placed_;
   std::vector<float> samples_;
