@@ -802,6 +802,8 @@ void TCPlayerForm::ApplyPresentationMode() {
     setWindowState(Qt::WindowFullScreen);
     show();
     UpdateTrackSizes();
+    // Without a window manager nobody enlarges a full-screen window; cover the screen ourselves.
+    if (const QScreen* screen = this->screen()) setGeometry(screen->geometry());
     RefitToFlyer();
   } else {
     pnlFlyer_->SetColour(palette().color(QPalette::Button));
