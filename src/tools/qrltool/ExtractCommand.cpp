@@ -1,10 +1,10 @@
 // qrltool extract: writes an element's content — a sound as the WAVE file the player plays, a
 // picture as an image file of the decoded picture, or the stored picture bytes unchanged.
 
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 
+#include "document/TAtomicTarget.h"
 #include "elements/TCKbImage.h"
 #include "elements/TCKbSound.h"
 #include "format/QuireleafException.h"
@@ -17,20 +17,16 @@ namespace qrl::tool {
 
 namespace {
 
-// Writes bytes under a temporary name beside the target and renames it into place.
+// The target is replaced only by a complete file.
 void WriteFileAtomically(const std::string& target, const char* data, std::size_t size) {
-  const std::string temporary = target + ".part";
+  TAtomicTarget file(target);
   {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    std::ofstream out(file.TempPath(), std::ios::binary | std::ios::trunc);
     out.write(data, static_cast<std::streamsize>(size));
     out.close();
-    if (!out) {
-      std::error_code ec;
-      std::filesystem::remove(temporary, ec);
-      throw EFileError("Cannot write \"" + target + "\"");
-    }
+    if (!out) throw EFileError("Cannot write \"" + target + "\"");
   }
-  std::filesystem::rename(temporary, target);
+  file.Commit();
 }
 
 void CopyFileAtomically(const std::string& source, const std::string& target) {

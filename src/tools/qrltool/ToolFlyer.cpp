@@ -1,7 +1,6 @@
 #include "tools/qrltool/ToolFlyer.h"
 
 #include <QCoreApplication>
-#include <QStringDecoder>
 #include <QStringEncoder>
 #include <filesystem>
 #include <iostream>
@@ -49,11 +48,7 @@ int ReportFailure(const std::exception& e, bool debug, bool json) {
   return refused ? kExitRefused : kExitUsage;
 }
 
-std::string Utf8(const std::string& cp1252) {
-  QStringDecoder decoder("windows-1252");
-  const QString text = decoder.decode(QByteArrayView(cp1252.data(), static_cast<qsizetype>(cp1252.size())));
-  return text.toStdString();
-}
+std::string Utf8(const std::string& cp1252) { return FromCp1252(cp1252).toStdString(); }
 
 std::string Cp1252(const QString& text) {
   QStringEncoder encoder("windows-1252", QStringEncoder::Flag::Stateless);
