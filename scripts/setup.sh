@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6
   fonts-liberation xdg-utils
-  xvfb xdotool x11-apps imagemagick
+  xvfb xdotool x11-apps imagemagick openbox
 )
 
 missing=()
