@@ -7,8 +7,9 @@
 namespace qrl {
 
 QString KickstarterPath() {
-  const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kKickstarterFileName));
-  return QFileInfo(path).isFile() ? path : QString();
+  const QFileInfo launcher(QDir(QCoreApplication::applicationDirPath()),
+                           QString::fromLatin1(kKickstarterFileName));
+  return launcher.isFile() ? launcher.absoluteFilePath() : QString();
 }
 
 }  // namespace qrl

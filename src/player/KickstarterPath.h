@@ -1,5 +1,6 @@
 #pragma once
-// Where the kickstarter launcher is installed: beside the player's own executable.
+// The kickstarter launcher that saving and sending pack in front of a flyer: "quirekick.exe"
+// in the folder of the player's own executable.
 
 #include <QString>
 
@@ -7,7 +8,7 @@ namespace qrl {
 
 inline constexpr const char* kKickstarterFileName = "quirekick.exe";
 
-// The full path of "quirekick.exe" in the player's own folder, or empty when it is not there.
+// The launcher's full path, or an empty string when it is not there.
 QString KickstarterPath();
 
 }  // namespace qrl
