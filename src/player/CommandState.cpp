@@ -10,6 +10,7 @@ TCommandState DeriveCommandState(const TCommandSnapshot& s) {
 
   c.save = s.phase.Has(lpOpened);
   c.send = c.save;
+  c.sendKickVisible = s.kickstarterInstalled;
   c.close = !s.phase.Empty();
   c.print = shown;
   c.printPage = pageShown;

@@ -19,6 +19,7 @@ struct TCommandSnapshot {
   bool debugSwitch = false;  // started with -d
   int currentPage = 0;       // 0 while no page is shown
   int pageCount = 0;         // pages including the background page
+  bool kickstarterInstalled = false;  // quirekick.exe lies beside the player
   // The flyer's choice of nav-bar buttons, once its navigation block has been read.
   std::optional<TNavBarVisibility> flyerButtons = std::nullopt;
 };
@@ -33,6 +34,7 @@ struct TCommandState {
   // File menu.
   bool save = false;      // MenSave, MenSaveAs
   bool send = false;      // MenSend, MenSendKick
+  bool sendKickVisible = false;  // MenSendKick
   bool close = false;     // MenClose
   bool print = false;     // MenPrint
   bool printPage = false; // the popup's Print Page and the separator after it: visible

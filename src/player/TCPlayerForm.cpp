@@ -18,6 +18,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "document/FlyerCopy.h"
 #include "document/SwitchValue.h"
 #include "document/TFlyer.h"
 #include "document/TFlyerLoader.h"
@@ -26,6 +27,10 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
+#include "player/DroppedFiles.h"
+#include "player/InstanceMacro.h"
+#include "player/KickstarterPath.h"
+#include "player/TFlyerSender.h"
 #include "player/PointerSearch.h"
 #include "render/FlyerArea.h"
 #include "render/RenderPage.h"
@@ -73,7 +78,8 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
     : QMainWindow(parent),
       services_(services),
       arguments_(std::move(arguments)),
-      splash_(new TSplashController(this)) {
+      splash_(new TSplashController(this)),
+      sender_(std::make_unique<TFlyerSender>(services.prompts, services.mail, KickstarterPath())) {
   setObjectName(QStringLiteral("CPlayerForm"));
   setWindowTitle(QStringLiteral("(runtime)"));
   setAcceptDrops(true);
@@ -103,6 +109,8 @@ TCPlayerForm::~TCPlayerForm() {
 void TCPlayerForm::CreateMenus() {
   MenOpen = MakeAction(this, "MenOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
   MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
+  MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
+  MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
   MenExit = MakeAction(this, "MenExit", "E&xit");
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
@@ -118,6 +126,8 @@ void TCPlayerForm::CreateMenus() {
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
   fileMenu_->addAction(MenOpen);
   fileMenu_->addAction(MenClose);
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenSend, MenSendKick});
   fileMenu_->addSeparator();
   fileMenu_->addAction(MenExit);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -143,6 +153,8 @@ void TCPlayerForm::CreateMenus() {
 
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
   connect(MenClose, &QAction::triggered, this, [this] { RequestClose(false); });
+  connect(MenSend, &QAction::triggered, this, [this] { SendFlyer(false); });
+  connect(MenSendKick, &QAction::triggered, this, [this] { SendFlyer(true); });
   connect(MenExit, &QAction::triggered, this, &QWidget::close);
   connect(MenPresentation, &QAction::triggered, this, &TCPlayerForm::PresentationClick);
   connect(MenFullScreen, &QAction::triggered, this, &TCPlayerForm::FullScreenClick);
@@ -204,12 +216,7 @@ void TCPlayerForm::StartUp() {
   MenAboutCustom->setVisible(true);
   ApplyPresentationMode();
 
-  QString path;
-  for (const std::string& arg : arguments_) {
-    if (!arg.empty() && arg[0] == '-') continue;
-    path = QString::fromStdString(arg);
-    break;
-  }
+  const QString path = QString::fromStdString(FlyerArgument(arguments_));
   OpenedExternally = true;
   DeleteOnClose = false;
   bool opened = false;
@@ -238,6 +245,7 @@ TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
   s.debugSwitch = Switch('d');
   s.currentPage = currentPage_;
   s.pageCount = PageCount();
+  s.kickstarterInstalled = !sender_->KickstarterPath().isEmpty();
   if (flyer_) s.flyerButtons = flyer_->NavBarVisibility();
   return s;
 }
@@ -245,6 +253,9 @@ TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
 void TCPlayerForm::ApplyCommandState() {
   const TCommandState c = DeriveCommandState(CommandSnapshot());
   MenClose->setEnabled(c.close);
+  MenSend->setEnabled(c.send);
+  MenSendKick->setEnabled(c.send);
+  MenSendKick->setVisible(c.sendKickVisible);
   MenShowMenu->setEnabled(c.showMenu);
   MenShowNavbar->setEnabled(c.showNavBar);
   MenFullScreen->setVisible(c.fullScreenVisible);
@@ -359,6 +370,30 @@ void TCPlayerForm::UnloadFlyer() {
     DeleteOnClose = false;
   }
   fileName_.clear();
+}
+
+void TCPlayerForm::SystemExecuteMacro(const QString& macro) {
+  const TInstanceMacro request = ParseInstanceMacro(macro.toStdString());
+  if (request.Command == "OPEN") {
+    raise();
+    activateWindow();
+    OpenedExternally = true;
+    RequestOpen(QString::fromStdString(request.Argument));
+  } else if (request.Command == "QUIT") {
+    RequestClose(true);
+  }
+}
+
+void TCPlayerForm::SendFlyer(bool withKickstarter) {
+  TSendHooks hooks;
+  hooks.FileName = [this] { return fileName_; };
+  hooks.NoteModified = [] { return false; };
+  hooks.SaveAs = [] { return false; };
+  hooks.WriteFlyerCopy = [this](const QString& target) {
+    WriteFlyerCopy(fileName_.toStdString(), target.toStdString(), flyer_->NoteLines, flyer_->NoteBounds,
+                   sender_->KickstarterPath().toStdString());
+  };
+  sender_->SendFlyer(withKickstarter, hooks);
 }
 
 void TCPlayerForm::HandleException(const std::exception& e) {
@@ -868,15 +903,22 @@ void TCPlayerForm::mousePressEvent(QMouseEvent* event) {
 }
 
 void TCPlayerForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  if (!FirstLocalFile(event->mimeData()->urls()).isEmpty()) event->acceptProposedAction();
 }
 
 void TCPlayerForm::dropEvent(QDropEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.isEmpty() || !urls.constFirst().isLocalFile()) return;
+  const QString path = FirstLocalFile(event->mimeData()->urls());
+  if (path.isEmpty()) return;
   event->acceptProposedAction();
-  OpenedExternally = false;
-  RequestOpen(urls.constFirst().toLocalFile());
+  // Loading runs after the drop has been answered, so the program the files came from does not
+  // wait for it.
+  QMetaObject::invokeMethod(
+      this,
+      [this, path] {
+        OpenedExternally = false;
+        RequestOpen(path);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace qrl

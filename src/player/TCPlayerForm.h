@@ -26,6 +26,8 @@ class QMenu;
 namespace qrl {
 
 class TFlyer;
+class TFlyerSender;
+class TMailer;
 class TCKbOccSound;
 class TCKbOccurrence;
 class TFlyerPanel;
@@ -43,6 +45,7 @@ struct TPlayerServices {
   TSoundPlayer& sound;
   TUrlOpener& urls;
   const TTextMeasurer& measurer;
+  TMailer& mail;
 };
 
 inline constexpr const char* kVersionText = "1.3.2c";
@@ -68,6 +71,12 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void RequestClose(bool closeApp);
   bool CloseFlyer();
   void UnloadFlyer();
+
+  // A request from a later start of the player: "[OPEN("path")]" or "[QUIT]".
+  void SystemExecuteMacro(const QString& macro);
+  // Mails the open flyer as a flyer file or packed behind the kickstarter.
+  void SendFlyer(bool withKickstarter);
+  const TFlyerSender& Sender() const { return *sender_; }
 
   // The application-wide exception handler: a plain message box.
   void HandleException(const std::exception& e);
@@ -117,6 +126,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // Menu items (the popup shares the display commands with the main menu).
   QAction* MenOpen;
   QAction* MenClose;
+  QAction* MenSend;
+  QAction* MenSendKick;
   QAction* MenExit;
   QAction* MenPresentation;
   QAction* MenFullScreen;
@@ -211,6 +222,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TCKbOccurrence* popupText_ = nullptr;
   TCKbOccurrence* popupLink_ = nullptr;
   TSplashController* splash_;
+  std::unique_ptr<TFlyerSender> sender_;
   QMenu* fileMenu_ = nullptr;
   QWidget* client_ = nullptr;
   TFlyerPanel* pnlFlyer_ = nullptr;

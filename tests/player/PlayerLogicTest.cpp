@@ -9,8 +9,10 @@
 #include "elements/TCKbImage.h"
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
+#include "player/AttachmentNote.h"
 #include "player/CommandState.h"
 #include "player/FlyerArea.h"
+#include "player/InstanceMacro.h"
 #include "player/LoadPhase.h"
 #include "player/PointerSearch.h"
 #include "player/ScrollRange.h"
@@ -129,6 +131,65 @@ TEST(CommandStateTest, BarsAndDebugItems) {
   debug.debugSwitch = true;
   EXPECT_TRUE(DeriveCommandState(debug).snapshotVisible);
   EXPECT_FALSE(DeriveCommandState(debug).snapshot);
+}
+
+TEST(CommandStateTest, SendingNeedsAnOpenFlyerAndTheKickstarterItsInstallation) {
+  const auto snapshot = [](TLoadPhase phase, bool kickstarter) {
+    TCommandSnapshot s;
+    s.phase = phase;
+    s.kickstarterInstalled = kickstarter;
+    return s;
+  };
+  EXPECT_FALSE(DeriveCommandState(snapshot({lpBuilding, lpShow}, true)).send);
+  const TCommandState open = DeriveCommandState(snapshot({lpShow, lpOpened}, true));
+  EXPECT_TRUE(open.send);
+  EXPECT_TRUE(open.sendKickVisible);
+  EXPECT_FALSE(DeriveCommandState(snapshot({lpShow, lpOpened}, false)).sendKickVisible);
+}
+
+TEST(InstanceMacroTest, ParsesCommandsAndArguments) {
+  struct Case {
+    const char* macro;
+    TInstanceMacro expected;
+  };
+  const Case cases[] = {
+      {"[OPEN(\"/home/ann/Demo.qrl\")]", {"OPEN", "/home/ann/Demo.qrl"}},
+      // The command in any case; the argument keeps its own.
+      {"[open(\"/tmp/MiXeD.QrL\")]", {"OPEN", "/tmp/MiXeD.QrL"}},
+      // A ")" inside the path does not cut it.
+      {"[OPEN(\"/home/ann/flyer (1).qrl\")]", {"OPEN", "/home/ann/flyer (1).qrl"}},
+      {"[OPEN(/no/quotes.qrl)]", {"OPEN", "/no/quotes.qrl"}},
+      {"[QUIT]", {"QUIT", ""}},
+      {"[quit]", {"QUIT", ""}},
+      {"[open]", {"OPEN", ""}},
+      {"[OPEN()]", {"OPEN", ""}},
+      // No closing parenthesis: no argument.
+      {"[OPEN(\"/a.qrl\"", {"OPEN", ""}},
+      {"[OPEN(\")]", {"OPEN", ""}},
+      // Only the first line counts.
+      {"[QUIT]\r\n[OPEN(\"/a.qrl\")]", {"QUIT", ""}},
+      {"", {"", ""}},
+      {"[", {"", ""}},
+      {"[]", {"", ""}},
+      {"[FROB(x)]", {"FROB", "x"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseInstanceMacro(c.macro), c.expected) << c.macro;
+}
+
+TEST(InstanceMacroTest, OpenMacroRoundTripsAnyPath) {
+  for (const std::string path : {"/a.qrl", "/home/ann/flyer (1).qrl", "/x/\"quoted\" name).qrl", "/caf\xc3\xa9.QRL"}) {
+    const TInstanceMacro m = ParseInstanceMacro(OpenMacro(path));
+    EXPECT_EQ(m.Command, "OPEN");
+    EXPECT_EQ(m.Argument, path);
+  }
+}
+
+TEST(AttachmentNoteTest, BannerAndWhereToGetThePlayer) {
+  const std::string rule = " --------------------------------------------------------\r\n";
+  const std::string banner = "\r\n" + rule + "           QUIRELEAF ATTACHMENT\r\n" + rule;
+  EXPECT_EQ(AttachmentNote(false),
+            banner + " Get the Quireleaf Player download from\r\n    HTTPS://QUIRELEAF.EXAMPLE.ORG\r\n" + rule);
+  EXPECT_EQ(AttachmentNote(true), banner + " Quireleaf is online at\r\n    HTTPS://QUIRELEAF.EXAMPLE.ORG\r\n" + rule);
 }
 
 TEST(FlyerAreaTest, MulDivRoundsHalvesAwayFromZero) {
