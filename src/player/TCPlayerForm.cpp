@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
+#include <QSessionManager>
 #include <QUrl>
 #include <cmath>
 #include <filesystem>
@@ -26,6 +27,9 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
+#include "player/FlyerSaving.h"
+#include "player/KickstarterPath.h"
+#include "player/NoteText.h"
 #include "player/PointerSearch.h"
 #include "render/FlyerArea.h"
 #include "render/RenderPage.h"
@@ -36,6 +40,7 @@
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
 #include "player/TWindowedControls.h"
+#include "player/TYellowForm.h"
 #include "windows/NavGlyphs.h"
 #include "windows/PlayerCursors.h"
 #include "windows/TCustomSplashForm.h"
@@ -47,6 +52,7 @@ namespace {
 constexpr int kStartSplashMs = 3000;
 constexpr int kLoadSplashMs = 2000;
 constexpr int kSizeMoveSettleMs = 250;  // a user's resize counts as finished after this pause
+const char* const kNoteQuestion = "Text in Note has changed. Do you wish to save changes?";
 
 QString AppTitle() { return QString::fromLatin1(kApplicationTitle); }
 
@@ -81,6 +87,10 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   CreateClient();
   sizeMoveTimer_.setSingleShot(true);
   connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
+  yellowForm_ = new TYellowForm(this);
+  connect(yellowForm_, &TYellowForm::Closed, this, [this] { pnlButtons_->wsbNote->setChecked(false); });
+  connect(qApp, &QGuiApplication::commitDataRequest, this, &TCPlayerForm::CommitData);
+  Kickstarter = KickstarterPath();
 
   // FormCreate.
   SetLoadPhase({});
@@ -103,6 +113,8 @@ TCPlayerForm::~TCPlayerForm() {
 void TCPlayerForm::CreateMenus() {
   MenOpen = MakeAction(this, "MenOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
   MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
+  MenSave = MakeAction(this, "MenSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S));
+  MenSaveAs = MakeAction(this, "MenSaveAs", "Save &As...");
   MenExit = MakeAction(this, "MenExit", "E&xit");
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
@@ -120,6 +132,8 @@ void TCPlayerForm::CreateMenus() {
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
   fileMenu_->addAction(MenOpen);
   fileMenu_->addAction(MenClose);
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenSave, MenSaveAs});
   fileMenu_->addSeparator();
   fileMenu_->addAction(MenExit);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -145,6 +159,8 @@ void TCPlayerForm::CreateMenus() {
 
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
   connect(MenClose, &QAction::triggered, this, [this] { RequestClose(false); });
+  connect(MenSave, &QAction::triggered, this, [this] { SaveFlyer(false); });
+  connect(MenSaveAs, &QAction::triggered, this, [this] { SaveFlyer(true); });
   connect(MenExit, &QAction::triggered, this, &QWidget::close);
   connect(MenPresentation, &QAction::triggered, this, &TCPlayerForm::PresentationClick);
   connect(MenFullScreen, &QAction::triggered, this, &TCPlayerForm::FullScreenClick);
@@ -184,6 +200,7 @@ void TCPlayerForm::CreateClient() {
   connect(pnlButtons_->wsbPageDown, &QAbstractButton::clicked, this, &TCPlayerForm::wsbPageDownClick);
   connect(pnlButtons_->wsbMute, &QAbstractButton::clicked, this, &TCPlayerForm::wsbMuteClick);
   connect(pnlButtons_->wsbClose, &QAbstractButton::clicked, this, &TCPlayerForm::wsbCloseClick);
+  connect(pnlButtons_->wsbNote, &QAbstractButton::clicked, this, &TCPlayerForm::wsbNoteClick);
   connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
   connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
   connect(this, &TCPlayerForm::PopupRequested, this, [this](QPoint at) { PupFlyer->popup(at); });
@@ -228,6 +245,8 @@ void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
   loadPhase_ = value;
   const TCommandState c = DeriveCommandState({value, presentationLayout_});
   MenClose->setEnabled(c.close);
+  MenSave->setEnabled(c.save);
+  MenSaveAs->setEnabled(c.save);
   if (c.busyCursor != busyCursor_) {
     busyCursor_ = c.busyCursor;
     if (busyCursor_)
@@ -278,6 +297,11 @@ void TCPlayerForm::RequestClose(bool closeApp) {
 bool TCPlayerForm::CloseFlyer() {
   services_.sound.Stop();
   if (!Switch('t')) splash_->HideSplash(true);
+  if (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion))) {
+    // The flyer stays open: a close waiting for the builder is over too.
+    SetLoadPhase(loadPhase_.Without(lpCloseReq).Without(lpCloseApp));
+    return false;
+  }
   UnloadFlyer();
   pnlFlyer_->update();
   if (loadPhase_.Has(lpCloseApp)) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -288,6 +312,8 @@ void TCPlayerForm::UnloadFlyer() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   services_.sound.Stop();
   windowed_->Clear();
+  yellowForm_->hide();
+  pnlButtons_->wsbNote->setChecked(false);
   if (flyer_) {
     flyer_->TempFiles().DeleteAllTempFiles();
     setWindowTitle(FlyerTitle + QStringLiteral(" (closing)"));
@@ -323,6 +349,54 @@ void TCPlayerForm::UnloadFlyer() {
   fileName_.clear();
 }
 
+bool TCPlayerForm::SaveFlyer(bool saveAs) {
+  if (!loadPhase_.Has(lpOpened) || !flyer_) return false;
+  QString target = fileName_;
+  if (saveAs) {
+    const TSaveDialogSetup setup = SaveDialogSetup(fileName_, LastFlyerDir, !Kickstarter.isEmpty());
+    target = services_.prompts.SaveFlyerDialog(setup.directory, setup.fileName, setup.filters, setup.filterIndex);
+    if (target.isEmpty()) return false;
+  }
+  // A failure is shown here and counts as not saved, so that no way of closing goes on to lose
+  // the note after it.
+  try {
+    const TStoredNote note = NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds});
+    WriteNoteCopy(fileName_, target, note, Kickstarter);
+    flyer_->NoteLines = note.lines;
+    flyer_->NoteBounds = note.bounds;
+  } catch (const std::exception& e) {
+    HandleException(e);
+    return false;
+  }
+  fileName_ = target;
+  const std::string title = flyer_->InfoValue("Flyer Info", "Title");
+  setWindowTitle(title.empty() ? fileName_ : FromCp1252(title));
+  DeleteOnClose = false;
+  FlyerTitle = windowTitle();
+  yellowForm_->NoteModified = false;
+  return true;
+}
+
+bool TCPlayerForm::ConfirmNoteSaved(const QString& question) {
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened)) return true;
+  switch (services_.prompts.AskYesNoCancel(question)) {
+    case TAnswer::Yes: return SaveFlyer(true);
+    case TAnswer::No: return true;
+    case TAnswer::Cancel: return false;
+  }
+  return false;
+}
+
+void TCPlayerForm::CommitData(QSessionManager& manager) {
+  // The desktop session is ending: the same question as any other way out, when it may be asked.
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened) || !manager.allowsInteraction()) return;
+  const bool goOn = ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion));
+  manager.release();
+  if (!goOn) manager.cancel();
+}
+
+void TCPlayerForm::wsbNoteClick() { yellowForm_->setVisible(pnlButtons_->wsbNote->isChecked()); }
+
 void TCPlayerForm::HandleException(const std::exception& e) {
   services_.prompts.ShowMessage(FromUtf8OrCp1252(HandleExceptionMessage(e, Switch('d'))));
 }
@@ -337,6 +411,7 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
   currentPage_ = 0;
   pnlButtons_->wsbMute->setChecked(Switch('s'));
   pnlButtons_->wsbNote->setChecked(false);
+  yellowForm_->SetLines({});
   SetLoadPhase({lpLoading, lpBuilding});
   bool result = false;
   fileName_ = path;
@@ -358,11 +433,10 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
     }
     if (outcome == TLoadResult::lrComplete || outcome == TLoadResult::lrClosedAfterBuild)
       SetLoadPhase(loadPhase_.Without(lpBuilding).With(lpOpened));
-    if (outcome == TLoadResult::lrComplete) {
+    // A close that finds a changed note may be cancelled: the flyer then stays open.
+    if (outcome == TLoadResult::lrComplete || !CloseFlyer()) {
       setWindowTitle(FlyerTitle);
       result = true;
-    } else {
-      CloseFlyer();
     }
   } catch (const std::exception& e) {
     UnloadFlyer();
@@ -379,8 +453,8 @@ void TCPlayerForm::ProcessEvents() { QApplication::processEvents(); }
 
 bool TCPlayerForm::CloseRequested() { return loadPhase_.Has(lpCloseReq); }
 
-// The note window arrives with saving; until then no note can hold unsaved changes.
-bool TCPlayerForm::MustFinishBuilding() { return false; }
+// A changed note on a shown flyer can only be saved once every page is built.
+bool TCPlayerForm::MustFinishBuilding() { return loadPhase_.Has(lpShow) && yellowForm_->NoteModified; }
 
 void TCPlayerForm::InfoRead(TFlyer& flyer) {
   FlyerTitle = FromCp1252(flyer.FlyerTitle);
@@ -395,6 +469,8 @@ void TCPlayerForm::InfoRead(TFlyer& flyer) {
 
 void TCPlayerForm::ScanEnded(TFlyer& flyer) {
   SetLoadPhase(loadPhase_.Without(lpLoading));
+  yellowForm_->SetLines(NoteLinesFromCp1252(flyer.NoteLines));
+  yellowForm_->PlaceRelativeToOwner(flyer.NoteBounds);
   if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
   ApplyNavBarVisibility();
 }
@@ -418,6 +494,11 @@ void TCPlayerForm::ApplyNavBarVisibility() {
 
 void TCPlayerForm::ShowFlyer() {
   if (loadPhase_.Has(lpShow)) return;
+  if (flyer_ && !flyer_->NoteLines.empty()) {
+    pnlButtons_->wsbNote->setChecked(true);
+    yellowForm_->show();
+  }
+  yellowForm_->NoteModified = false;
   pnlButtons_->setVisible(MenShowNavbar->isChecked());
   SetLoadPhase(loadPhase_.With(lpShow));
   EnableFlyerControls(true);

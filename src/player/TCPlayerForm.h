@@ -21,6 +21,7 @@
 
 class QAction;
 class QMenu;
+class QSessionManager;
 
 namespace qrl {
 
@@ -35,6 +36,7 @@ class TSplashController;
 class TTextMeasurer;
 class TUrlOpener;
 class TWindowedControls;
+class TYellowForm;
 
 // The platform services the window uses; the caller keeps them alive longer than the window.
 struct TPlayerServices {
@@ -67,6 +69,17 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void RequestClose(bool closeApp);
   bool CloseFlyer();
   void UnloadFlyer();
+
+  // Saving: a copy of the open flyer with the note, over it or (saveAs) where the user chooses.
+  // False when nothing was saved (cancelled, or failed: the failure is shown).
+  bool SaveFlyer(bool saveAs);
+  // Before a changed note would be lost: asks whether to save it (Save As). False when the
+  // user cancels, or the save does not happen.
+  bool ConfirmNoteSaved(const QString& question);
+  TYellowForm* YellowForm() const { return yellowForm_; }
+  // The open flyer's file, and the kickstarter that .EXE targets are packed with (empty: none).
+  const QString& FileName() const { return fileName_; }
+  QString Kickstarter;
 
   // The application-wide exception handler: a plain message box.
   void HandleException(const std::exception& e);
@@ -116,6 +129,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // Menu items (the popup shares the display commands with the main menu).
   QAction* MenOpen;
   QAction* MenClose;
+  QAction* MenSave;
+  QAction* MenSaveAs;
   QAction* MenExit;
   QAction* MenPresentation;
   QAction* MenFullScreen;
@@ -187,6 +202,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void ShowMenuClick();
   void ShowNavBarClick();
   void PupCopyTextClick();
+  void wsbNoteClick();
+  void CommitData(QSessionManager& manager);
   void PupOpenWebPageClick();
   void pbxFlyerPaint(QPainter& painter);
 
@@ -211,6 +228,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TCKbOccurrence* popupText_ = nullptr;
   TCKbOccurrence* popupLink_ = nullptr;
   TSplashController* splash_;
+  TYellowForm* yellowForm_ = nullptr;
   QMenu* fileMenu_ = nullptr;
   QWidget* client_ = nullptr;
   TFlyerPanel* pnlFlyer_ = nullptr;
