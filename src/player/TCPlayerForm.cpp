@@ -19,6 +19,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "document/FlyerCopy.h"
 #include "document/SwitchValue.h"
 #include "document/TFlyer.h"
 #include "document/TFlyerLoader.h"
@@ -28,8 +29,11 @@
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
 #include "player/FlyerSaving.h"
+#include "player/DroppedFiles.h"
+#include "player/InstanceMacro.h"
 #include "player/KickstarterPath.h"
 #include "player/NoteText.h"
+#include "player/TFlyerSender.h"
 #include "player/PointerSearch.h"
 #include "render/FlyerArea.h"
 #include "render/RenderPage.h"
@@ -79,7 +83,8 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
     : QMainWindow(parent),
       services_(services),
       arguments_(std::move(arguments)),
-      splash_(new TSplashController(this)) {
+      splash_(new TSplashController(this)),
+      sender_(std::make_unique<TFlyerSender>(services.prompts, services.mail, KickstarterPath())) {
   setObjectName(QStringLiteral("CPlayerForm"));
   setWindowTitle(QStringLiteral("(runtime)"));
   setAcceptDrops(true);
@@ -90,7 +95,6 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   yellowForm_ = new TYellowForm(this);
   connect(yellowForm_, &TYellowForm::Closed, this, [this] { pnlButtons_->wsbNote->setChecked(false); });
   connect(qApp, &QGuiApplication::commitDataRequest, this, &TCPlayerForm::CommitData);
-  Kickstarter = KickstarterPath();
 
   // FormCreate.
   SetLoadPhase({});
@@ -115,6 +119,8 @@ void TCPlayerForm::CreateMenus() {
   MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
   MenSave = MakeAction(this, "MenSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S));
   MenSaveAs = MakeAction(this, "MenSaveAs", "Save &As...");
+  MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
+  MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
   MenExit = MakeAction(this, "MenExit", "E&xit");
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
@@ -134,6 +140,8 @@ void TCPlayerForm::CreateMenus() {
   fileMenu_->addAction(MenClose);
   fileMenu_->addSeparator();
   fileMenu_->addActions({MenSave, MenSaveAs});
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenSend, MenSendKick});
   fileMenu_->addSeparator();
   fileMenu_->addAction(MenExit);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -161,6 +169,8 @@ void TCPlayerForm::CreateMenus() {
   connect(MenClose, &QAction::triggered, this, [this] { RequestClose(false); });
   connect(MenSave, &QAction::triggered, this, [this] { SaveFlyer(false); });
   connect(MenSaveAs, &QAction::triggered, this, [this] { SaveFlyer(true); });
+  connect(MenSend, &QAction::triggered, this, [this] { SendFlyer(false); });
+  connect(MenSendKick, &QAction::triggered, this, [this] { SendFlyer(true); });
   connect(MenExit, &QAction::triggered, this, &QWidget::close);
   connect(MenPresentation, &QAction::triggered, this, &TCPlayerForm::PresentationClick);
   connect(MenFullScreen, &QAction::triggered, this, &TCPlayerForm::FullScreenClick);
@@ -223,12 +233,7 @@ void TCPlayerForm::StartUp() {
   MenAboutCustom->setVisible(true);
   ApplyPresentationMode();
 
-  QString path;
-  for (const std::string& arg : arguments_) {
-    if (!arg.empty() && arg[0] == '-') continue;
-    path = QString::fromStdString(arg);
-    break;
-  }
+  const QString path = QString::fromStdString(FlyerArgument(arguments_));
   OpenedExternally = true;
   DeleteOnClose = false;
   bool opened = false;
@@ -243,10 +248,13 @@ void TCPlayerForm::StartUp() {
 
 void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
   loadPhase_ = value;
-  const TCommandState c = DeriveCommandState({value, presentationLayout_});
+  const TCommandState c = DeriveCommandState({value, presentationLayout_, !sender_->KickstarterPath().isEmpty()});
   MenClose->setEnabled(c.close);
   MenSave->setEnabled(c.save);
   MenSaveAs->setEnabled(c.save);
+  MenSend->setEnabled(c.send);
+  MenSendKick->setEnabled(c.send);
+  MenSendKick->setVisible(c.sendKickVisible);
   if (c.busyCursor != busyCursor_) {
     busyCursor_ = c.busyCursor;
     if (busyCursor_)
@@ -353,7 +361,7 @@ bool TCPlayerForm::SaveFlyer(bool saveAs) {
   if (!loadPhase_.Has(lpOpened) || !flyer_) return false;
   QString target = fileName_;
   if (saveAs) {
-    const TSaveDialogSetup setup = SaveDialogSetup(fileName_, LastFlyerDir, !Kickstarter.isEmpty());
+    const TSaveDialogSetup setup = SaveDialogSetup(fileName_, LastFlyerDir, !sender_->KickstarterPath().isEmpty());
     target = services_.prompts.SaveFlyerDialog(setup.directory, setup.fileName, setup.filters, setup.filterIndex);
     if (target.isEmpty()) return false;
   }
@@ -361,7 +369,7 @@ bool TCPlayerForm::SaveFlyer(bool saveAs) {
   // the note after it.
   try {
     const TStoredNote note = NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds});
-    WriteNoteCopy(fileName_, target, note, Kickstarter);
+    WriteNoteCopy(fileName_, target, note, sender_->KickstarterPath());
     flyer_->NoteLines = note.lines;
     flyer_->NoteBounds = note.bounds;
   } catch (const std::exception& e) {
@@ -396,6 +404,30 @@ void TCPlayerForm::CommitData(QSessionManager& manager) {
 }
 
 void TCPlayerForm::wsbNoteClick() { yellowForm_->setVisible(pnlButtons_->wsbNote->isChecked()); }
+
+void TCPlayerForm::SystemExecuteMacro(const QString& macro) {
+  const TInstanceMacro request = ParseInstanceMacro(macro.toStdString());
+  if (request.Command == "OPEN") {
+    raise();
+    activateWindow();
+    OpenedExternally = true;
+    RequestOpen(QString::fromStdString(request.Argument));
+  } else if (request.Command == "QUIT") {
+    RequestClose(true);
+  }
+}
+
+void TCPlayerForm::SendFlyer(bool withKickstarter) {
+  TSendHooks hooks;
+  hooks.FileName = [this] { return fileName_; };
+  hooks.NoteModified = [this] { return yellowForm_->NoteModified; };
+  hooks.SaveAs = [this] { return SaveFlyer(true); };
+  hooks.WriteFlyerCopy = [this](const QString& target) {
+    WriteNoteCopy(fileName_, target, NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds}),
+                  sender_->KickstarterPath());
+  };
+  sender_->SendFlyer(withKickstarter, hooks);
+}
 
 void TCPlayerForm::HandleException(const std::exception& e) {
   services_.prompts.ShowMessage(FromUtf8OrCp1252(HandleExceptionMessage(e, Switch('d'))));
@@ -956,15 +988,22 @@ void TCPlayerForm::mousePressEvent(QMouseEvent* event) {
 }
 
 void TCPlayerForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  if (!FirstLocalFile(event->mimeData()->urls()).isEmpty()) event->acceptProposedAction();
 }
 
 void TCPlayerForm::dropEvent(QDropEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.isEmpty() || !urls.constFirst().isLocalFile()) return;
+  const QString path = FirstLocalFile(event->mimeData()->urls());
+  if (path.isEmpty()) return;
   event->acceptProposedAction();
-  OpenedExternally = false;
-  RequestOpen(urls.constFirst().toLocalFile());
+  // Loading runs after the drop has been answered, so the program the files came from does not
+  // wait for it.
+  QMetaObject::invokeMethod(
+      this,
+      [this, path] {
+        OpenedExternally = false;
+        RequestOpen(path);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace qrl

@@ -26,6 +26,8 @@ class QSessionManager;
 namespace qrl {
 
 class TFlyer;
+class TFlyerSender;
+class TMailer;
 class TCKbOccSound;
 class TCKbOccurrence;
 class TFlyerPanel;
@@ -44,6 +46,7 @@ struct TPlayerServices {
   TSoundPlayer& sound;
   TUrlOpener& urls;
   const TTextMeasurer& measurer;
+  TMailer& mail;
 };
 
 inline constexpr const char* kVersionText = "1.3.2c";
@@ -77,9 +80,13 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // user cancels, or the save does not happen.
   bool ConfirmNoteSaved(const QString& question);
   TYellowForm* YellowForm() const { return yellowForm_; }
-  // The open flyer's file, and the kickstarter that .EXE targets are packed with (empty: none).
+  // The open flyer's file.
   const QString& FileName() const { return fileName_; }
-  QString Kickstarter;
+  // A request from a later start of the player: "[OPEN("path")]" or "[QUIT]".
+  void SystemExecuteMacro(const QString& macro);
+  // Mails the open flyer as a flyer file or packed behind the kickstarter.
+  void SendFlyer(bool withKickstarter);
+  const TFlyerSender& Sender() const { return *sender_; }
 
   // The application-wide exception handler: a plain message box.
   void HandleException(const std::exception& e);
@@ -131,6 +138,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   QAction* MenClose;
   QAction* MenSave;
   QAction* MenSaveAs;
+  QAction* MenSend;
+  QAction* MenSendKick;
   QAction* MenExit;
   QAction* MenPresentation;
   QAction* MenFullScreen;
@@ -229,6 +238,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TCKbOccurrence* popupLink_ = nullptr;
   TSplashController* splash_;
   TYellowForm* yellowForm_ = nullptr;
+  std::unique_ptr<TFlyerSender> sender_;
   QMenu* fileMenu_ = nullptr;
   QWidget* client_ = nullptr;
   TFlyerPanel* pnlFlyer_ = nullptr;

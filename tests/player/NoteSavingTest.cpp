@@ -14,6 +14,7 @@
 #include "elements/QtTextMeasurer.h"
 #include "elements/TCKbSound.h"
 #include "format/Packing.h"
+#include "format/QuireleafException.h"
 #include "player/FlyerSaving.h"
 #include "player/KickstarterPath.h"
 #include "player/PlayerFakes.h"
@@ -25,6 +26,7 @@
 
 namespace qrl {
 
+using test::FakeMailer;
 using test::FakePrompts;
 using test::FakeSound;
 using test::FakeUrls;
@@ -90,12 +92,12 @@ class NoteSavingTest : public QObject {
   FakePrompts prompts_;
   FakeSound sound_;
   FakeUrls urls_;
+  FakeMailer mail_;
   TQtTextMeasurer measurer_;
 
   std::unique_ptr<TCPlayerForm> OpenForm(const QString& path) {
-    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_},
+    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mail_},
                                                std::vector<std::string>{"-t"});
-    form->Kickstarter = QString::fromStdString(BinDir() + "/quirekick.exe");
     form->show();
     form->StartUp();
     if (!path.isEmpty()) form->RequestOpen(path);
@@ -232,14 +234,19 @@ class NoteSavingTest : public QObject {
     QVERIFY(form->SaveFlyer(true));
     QCOMPARE(LoadNote(dir_->File("again.exe")).lines, TStrings({"packed"}));
 
-    // Without a kickstarter only the flyer filter is offered, and an .EXE target is refused
-    // before anything is written.
-    form->Kickstarter.clear();
-    prompts_.saveAnswers = {Path("none.exe")};
-    QVERIFY(!form->SaveFlyer(true));
-    QCOMPARE(prompts_.saveDialogs.back().filters, QStringList({QStringLiteral("Quireleaf (*.QRL *.qrl)")}));
-    QCOMPARE(prompts_.saveDialogs.back().filterIndex, 1);
-    QCOMPARE(prompts_.messages, QStringList({QStringLiteral("Could not find Kickstarter application")}));
+    QCOMPARE(prompts_.messages, QStringList());
+  }
+
+  void withoutAKickstarter() {
+    // Only the flyer filter is offered, also for a kickstarter flyer.
+    const TSaveDialogSetup setup = SaveDialogSetup(QStringLiteral("/f/Kick.v2.EXE"), QStringLiteral("/d"), false);
+    QCOMPARE(setup.filters, QStringList({QStringLiteral("Quireleaf (*.QRL *.qrl)")}));
+    QCOMPARE(setup.filterIndex, 1);
+    QCOMPARE(setup.fileName, QStringLiteral("/f/Kick.v2"));
+    QCOMPARE(setup.directory, QStringLiteral("/d"));
+    // An .EXE target is refused before anything is written.
+    WriteNoteFlyer(dir_->File("a.qrl"), "Alpha");
+    QVERIFY_THROWS_EXCEPTION(EQuireleafException, WriteNoteCopy(Path("a.qrl"), Path("none.exe"), {}, QString()));
     QVERIFY(!QFileInfo::exists(Path("none.exe")));
   }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Scripted stand-ins for the player's platform services.
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -8,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "player/TMailer.h"
 #include "player/TPrompts.h"
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
@@ -79,6 +82,25 @@ class FakeUrls : public TUrlOpener {
   bool OpenAddress(const QString& address) override {
     opened << address;
     return succeed;
+  }
+};
+
+// Records each mail; the result is reported at once.
+class FakeMailer : public TMailer {
+ public:
+  struct Mail {
+    QString attachment;
+    QString body;
+    QByteArray attachmentBytes;  // read when the mail was handed over
+  };
+  std::vector<Mail> sent;
+  bool succeed = true;
+  void SendMail(const QString& attachment, const QString& body, TDone done) override {
+    QFile file(attachment);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+    sent.push_back({attachment, body, bytes});
+    done(succeed);
   }
 };
 

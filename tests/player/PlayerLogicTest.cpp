@@ -9,8 +9,10 @@
 #include "elements/TCKbImage.h"
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
+#include "player/AttachmentNote.h"
 #include "player/CommandState.h"
 #include "player/FlyerArea.h"
+#include "player/InstanceMacro.h"
 #include "player/LoadPhase.h"
 #include "player/PointerSearch.h"
 #include "player/ScrollRange.h"
@@ -54,6 +56,59 @@ TEST(CommandStateTest, DerivedFromPhaseAndLayout) {
   EXPECT_TRUE(presentingNothing.fullScreenVisible);
   EXPECT_FALSE(presentingNothing.fullScreenEnabled);
   EXPECT_TRUE(DeriveCommandState({{lpShow}, true}).fullScreenEnabled);
+}
+
+TEST(CommandStateTest, SendingNeedsAnOpenFlyerAndTheKickstarterItsInstallation) {
+  EXPECT_FALSE(DeriveCommandState({{lpBuilding, lpShow}, false, true}).send);
+  const TCommandState open = DeriveCommandState({{lpShow, lpOpened}, false, true});
+  EXPECT_TRUE(open.send);
+  EXPECT_TRUE(open.sendKickVisible);
+  EXPECT_FALSE(DeriveCommandState({{lpShow, lpOpened}, false, false}).sendKickVisible);
+}
+
+TEST(InstanceMacroTest, ParsesCommandsAndArguments) {
+  struct Case {
+    const char* macro;
+    TInstanceMacro expected;
+  };
+  const Case cases[] = {
+      {"[OPEN(\"/home/ann/Demo.qrl\")]", {"OPEN", "/home/ann/Demo.qrl"}},
+      // The command in any case; the argument keeps its own.
+      {"[open(\"/tmp/MiXeD.QrL\")]", {"OPEN", "/tmp/MiXeD.QrL"}},
+      // A ")" inside the path does not cut it.
+      {"[OPEN(\"/home/ann/flyer (1).qrl\")]", {"OPEN", "/home/ann/flyer (1).qrl"}},
+      {"[OPEN(/no/quotes.qrl)]", {"OPEN", "/no/quotes.qrl"}},
+      {"[QUIT]", {"QUIT", ""}},
+      {"[quit]", {"QUIT", ""}},
+      {"[open]", {"OPEN", ""}},
+      {"[OPEN()]", {"OPEN", ""}},
+      // No closing parenthesis: no argument.
+      {"[OPEN(\"/a.qrl\"", {"OPEN", ""}},
+      {"[OPEN(\")]", {"OPEN", ""}},
+      // Only the first line counts.
+      {"[QUIT]\r\n[OPEN(\"/a.qrl\")]", {"QUIT", ""}},
+      {"", {"", ""}},
+      {"[", {"", ""}},
+      {"[]", {"", ""}},
+      {"[FROB(x)]", {"FROB", "x"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseInstanceMacro(c.macro), c.expected) << c.macro;
+}
+
+TEST(InstanceMacroTest, OpenMacroRoundTripsAnyPath) {
+  for (const std::string path : {"/a.qrl", "/home/ann/flyer (1).qrl", "/x/\"quoted\" name).qrl", "/caf\xc3\xa9.QRL"}) {
+    const TInstanceMacro m = ParseInstanceMacro(OpenMacro(path));
+    EXPECT_EQ(m.Command, "OPEN");
+    EXPECT_EQ(m.Argument, path);
+  }
+}
+
+TEST(AttachmentNoteTest, BannerAndWhereToGetThePlayer) {
+  const std::string rule = " --------------------------------------------------------\r\n";
+  const std::string banner = "\r\n" + rule + "           QUIRELEAF ATTACHMENT\r\n" + rule;
+  EXPECT_EQ(AttachmentNote(false),
+            banner + " Get the Quireleaf Player download from\r\n    HTTPS://QUIRELEAF.EXAMPLE.ORG\r\n" + rule);
+  EXPECT_EQ(AttachmentNote(true), banner + " Quireleaf is online at\r\n    HTTPS://QUIRELEAF.EXAMPLE.ORG\r\n" + rule);
 }
 
 TEST(FlyerAreaTest, MulDivRoundsHalvesAwayFromZero) {
