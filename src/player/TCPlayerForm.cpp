@@ -95,7 +95,7 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   FlyerTitle = AppTitle();
   SetShowMenu(true);
   SetShowNavBar(true);
-  EnableFlyerControls(false);
+  pnlButtons_->lblCreator->setText(AppTitle());
   inSizeMove_ = false;
   SetClientSize(TFlyer::kStandardWidth, TFlyer::kStandardHeight + kNavBarHeight);
   if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
@@ -121,8 +121,6 @@ void TCPlayerForm::CreateMenus() {
   MenAboutCustom = MakeAction(this, "MenAboutCustom", "");
   MenAboutCustom->setText(TCustomSplashForm::AboutCaption() + QStringLiteral("..."));
   for (QAction* toggle : {MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar}) toggle->setCheckable(true);
-  MenFullScreen->setVisible(false);
-  MenFullScreen->setEnabled(false);
   MenAbout->setVisible(false);
   MenAboutCustom->setVisible(false);
 
@@ -234,11 +232,51 @@ void TCPlayerForm::StartUp() {
 
 void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
   loadPhase_ = value;
-  const TCommandState c = DeriveCommandState({value, presentationLayout_, !sender_->KickstarterPath().isEmpty()});
+  ApplyCommandState();
+  UpdateTrackSizes();
+}
+
+TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
+  TCommandSnapshot s;
+  s.phase = loadPhase_;
+  s.presentationLayout = presentationLayout_;
+  s.presentationTicked = MenPresentation->isChecked();
+  s.showMenuTicked = MenShowMenu->isChecked();
+  s.showNavBarTicked = MenShowNavbar->isChecked();
+  s.debugSwitch = Switch('d');
+  s.currentPage = currentPage_;
+  s.pageCount = PageCount();
+  s.kickstarterInstalled = !sender_->KickstarterPath().isEmpty();
+  if (flyer_) s.flyerButtons = flyer_->NavBarVisibility();
+  return s;
+}
+
+void TCPlayerForm::ApplyCommandState() {
+  const TCommandState c = DeriveCommandState(CommandSnapshot());
   MenClose->setEnabled(c.close);
   MenSend->setEnabled(c.send);
   MenSendKick->setEnabled(c.send);
   MenSendKick->setVisible(c.sendKickVisible);
+  MenShowMenu->setEnabled(c.showMenu);
+  MenShowNavbar->setEnabled(c.showNavBar);
+  MenFullScreen->setVisible(c.fullScreenVisible);
+  MenFullScreen->setEnabled(c.fullScreenEnabled);
+  N4->setVisible(c.printPage);
+  const auto apply = [](QWidget* control, TControlState state) {
+    control->setVisible(state.visible);
+    control->setEnabled(state.enabled);
+  };
+  apply(pnlButtons_->wsbPageDown, c.pageDown);
+  apply(pnlButtons_->wsbPageUp, c.pageUp);
+  apply(pnlButtons_->wsbMute, c.mute);
+  apply(pnlButtons_->wsbNote, c.note);
+  apply(pnlButtons_->wsbInfo, c.info);
+  apply(pnlButtons_->wsbClose, c.closeButton);
+  menuBar()->setVisible(c.menuBarVisible);
+  if (pnlButtons_->isVisibleTo(this) != c.navBarVisible) {
+    pnlButtons_->setVisible(c.navBarVisible);
+    LayOutClient();
+  }
   if (c.busyCursor != busyCursor_) {
     busyCursor_ = c.busyCursor;
     if (busyCursor_)
@@ -246,7 +284,6 @@ void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
     else
       QApplication::restoreOverrideCursor();
   }
-  UpdateTrackSizes();
 }
 
 void TCPlayerForm::RequestOpen(const QString& requested) {
@@ -322,8 +359,10 @@ void TCPlayerForm::UnloadFlyer() {
   FlyerTitle = AppTitle();
   setWindowTitle(FlyerTitle);
   pageBitmap_ = QImage();
+  pnlButtons_->lblCreator->setText(AppTitle());
   SetLoadPhase(loadPhase_.Intersect({lpCloseApp, lpOpenReq}));
-  EnableFlyerControls(false);
+  SetShowMenu(MenShowMenu->isChecked());
+  SetShowNavBar(MenShowNavbar->isChecked());
   flyerCursor_ = crDefaultArrow;
   pnlFlyer_->unsetCursor();
   QApplication::restoreOverrideCursor();
@@ -436,7 +475,6 @@ void TCPlayerForm::InfoRead(TFlyer& flyer) {
 void TCPlayerForm::ScanEnded(TFlyer& flyer) {
   SetLoadPhase(loadPhase_.Without(lpLoading));
   if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
-  ApplyNavBarVisibility();
 }
 
 void TCPlayerForm::FirstPageReady(TFlyer&) {
@@ -445,22 +483,11 @@ void TCPlayerForm::FirstPageReady(TFlyer&) {
   GoToPage(1, false);
 }
 
-void TCPlayerForm::ApplyNavBarVisibility() {
-  const auto visibility = flyer_ ? flyer_->NavBarVisibility() : std::nullopt;
-  if (!visibility) return;
-  pnlButtons_->wsbPageDown->setVisible(visibility->PageButtons);
-  pnlButtons_->wsbPageUp->setVisible(visibility->PageButtons);
-  pnlButtons_->wsbClose->setVisible(visibility->Close);
-  pnlButtons_->wsbMute->setVisible(visibility->Mute);
-  pnlButtons_->wsbNote->setVisible(visibility->Note);
-  pnlButtons_->wsbInfo->setVisible(visibility->Info);
-}
-
 void TCPlayerForm::ShowFlyer() {
   if (loadPhase_.Has(lpShow)) return;
-  pnlButtons_->setVisible(MenShowNavbar->isChecked());
   SetLoadPhase(loadPhase_.With(lpShow));
-  EnableFlyerControls(true);
+  SetShowMenu(MenShowMenu->isChecked());
+  SetShowNavBar(MenShowNavbar->isChecked());
   ApplyPresentationMode();
 }
 
@@ -491,12 +518,7 @@ void TCPlayerForm::ShowPage(int index, bool silent) {
   ShowFlyer();
   pnlFlyer_->pbxFlyer->repaint();
   if (page.Sound != nullptr && !silent) PlayElementSound(page.Sound);
-  UpdatePageButtons();
-}
-
-void TCPlayerForm::UpdatePageButtons() {
-  pnlButtons_->wsbPageDown->setEnabled(currentPage_ > 1);
-  pnlButtons_->wsbPageUp->setEnabled(currentPage_ != 0 && currentPage_ < PageCount() - 1);
+  ApplyCommandState();
 }
 
 void TCPlayerForm::pbxFlyerPaint(QPainter& painter) {
@@ -542,7 +564,6 @@ void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint po
   if (button != Qt::RightButton) return;
   const TPopupItems items = PopupItemsFor(pageShown, hit);
   PupCopyText->setVisible(items.copyText);
-  N4->setVisible(items.printPage);
   PupOpenWebPage->setVisible(items.openWebPage);
   if (items.popupText) popupText_ = items.popupText;
   if (items.popupLink) popupLink_ = items.popupLink;
@@ -610,45 +631,19 @@ void TCPlayerForm::MenOpenClick() {
   RequestOpen({});
 }
 
-void TCPlayerForm::EnableFlyerControls(bool shown) {
-  if (!shown) {
-    pnlButtons_->lblCreator->setText(AppTitle());
-    for (QWidget* b : {static_cast<QWidget*>(pnlButtons_->wsbPageDown), static_cast<QWidget*>(pnlButtons_->wsbPageUp),
-                       static_cast<QWidget*>(pnlButtons_->wsbMute), static_cast<QWidget*>(pnlButtons_->wsbNote),
-                       static_cast<QWidget*>(pnlButtons_->wsbInfo), static_cast<QWidget*>(pnlButtons_->wsbClose)})
-      b->setVisible(true);
-    pnlButtons_->wsbPageDown->setEnabled(false);
-    pnlButtons_->wsbPageUp->setEnabled(false);
-  }
-  pnlButtons_->wsbMute->setEnabled(shown);
-  pnlButtons_->wsbNote->setEnabled(shown);
-  pnlButtons_->wsbInfo->setEnabled(shown);
-  MenShowNavbar->setEnabled(shown);
-  MenShowMenu->setEnabled(shown);
-  SetFullScreenItems(presentationLayout_, presentationLayout_);
-  SetShowMenu(MenShowMenu->isChecked());
-  SetShowNavBar(MenShowNavbar->isChecked());
-}
-
-void TCPlayerForm::SetFullScreenItems(bool visible, bool enable) {
-  MenFullScreen->setVisible(visible);
-  MenFullScreen->setEnabled(enable && loadPhase_.Has(lpShow));
-}
-
 void TCPlayerForm::SetShowMenu(bool on) {
   MenShowMenu->setChecked(on);
-  menuBar()->setVisible(on || !loadPhase_.Has(lpShow));
+  ApplyCommandState();
   UpdateTrackSizes();
 }
 
 void TCPlayerForm::SetShowNavBar(bool on) {
   const bool wasHidden = !NavBarShown();
-  const bool presentation = MenPresentation->isChecked();
-  const bool visible = loadPhase_.Has(lpShow) ? on : !presentation;
-  pnlButtons_->setVisible(visible);
-  if (on && wasHidden && !presentation && visible)
-    SetClientSize(client_->width(), client_->height() + kNavBarHeight);
   MenShowNavbar->setChecked(on);
+  ApplyCommandState();
+  // The flyer area keeps its size: the window grows by the bar.
+  if (on && wasHidden && !MenPresentation->isChecked() && NavBarShown())
+    SetClientSize(client_->width(), client_->height() + kNavBarHeight);
   LayOutClient();
   UpdateTrackSizes();
 }
@@ -825,7 +820,6 @@ void TCPlayerForm::ApplyPresentationMode() {
   resizeAttached_ = false;
   if (MenPresentation->isChecked()) {
     if (!presentationLayout_) {
-      SetFullScreenItems(true, true);
       const bool fullScreen = MenFullScreen->isChecked() || isMaximized() || (PresFullScr && SwitchValue('p') != 2);
       MenFullScreen->setChecked(fullScreen);
       savedShowMenu_ = MenShowMenu->isChecked();
@@ -836,7 +830,7 @@ void TCPlayerForm::ApplyPresentationMode() {
       savedWindowState_ = windowState();
     }
     presentationLayout_ = true;
-    SetFullScreenItems(true, true);
+    ApplyCommandState();
     pnlFlyer_->SetColour(Qt::black);
     setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowState(Qt::WindowFullScreen);
@@ -849,7 +843,7 @@ void TCPlayerForm::ApplyPresentationMode() {
     pnlFlyer_->SetColour(palette().color(QPalette::Button));
     if (presentationLayout_) {
       presentationLayout_ = false;
-      SetFullScreenItems(false, false);
+      ApplyCommandState();
       SetShowMenu(savedShowMenu_);
       SetShowNavBar(savedShowNavBar_);
       setWindowFlag(Qt::FramelessWindowHint, false);

@@ -15,6 +15,7 @@
 
 #include "document/TLoadObserver.h"
 #include "imaging/TScreenMetrics.h"
+#include "player/CommandState.h"
 #include "player/FlyerArea.h"
 #include "player/LoadPhase.h"
 #include "player/TPageHistory.h"
@@ -171,10 +172,11 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void CreateClient();
   bool LoadFlyer(const QString& path);
   void ShowFlyer();
-  void EnableFlyerControls(bool shown);
+  // Every command's enabled and visible state, from DeriveCommandState.
+  TCommandSnapshot CommandSnapshot() const;
+  void ApplyCommandState();
   void SetShowMenu(bool on);
   void SetShowNavBar(bool on);
-  void SetFullScreenItems(bool visible, bool enable);
   void RefitToFlyer();
   void CentrePresentation();
   void ApplyScale();
@@ -184,8 +186,6 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void PlayElementSound(const TCKbOccSound* sound);
   void OpenUrl(const std::string& address);
   void ShowAbout(bool custom);
-  void ApplyNavBarVisibility();
-  void UpdatePageButtons();
   void ReleasePage();
 
   void wsbPageUpClick();
