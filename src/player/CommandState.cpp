@@ -11,6 +11,7 @@ TCommandState DeriveCommandState(const TCommandSnapshot& s) {
   c.fullScreenVisible = s.presentationLayout;
   c.fullScreenEnabled = s.presentationLayout && s.phase.Has(lpShow);
   c.busyCursor = s.phase.Has(lpBuilding) && !s.phase.Has(lpShow);
+  c.historySeparator = s.historyEntries > 0;
   return c;
 }
 

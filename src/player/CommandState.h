@@ -8,6 +8,7 @@ namespace qrl {
 struct TCommandSnapshot {
   TLoadPhase phase;
   bool presentationLayout = false;  // the window is laid out for presentation mode
+  int historyEntries = 0;           // flyers in the File menu's history
 };
 
 struct TCommandState {
@@ -18,6 +19,9 @@ struct TCommandState {
   bool fullScreenVisible = false;
   bool fullScreenEnabled = false;
   bool busyCursor = false;     // hourglass while building and nothing is shown yet
+  bool historySeparator = false;  // NExit: shown once there is history
+  bool history = true;            // the history items; a request while building waits for it
+  bool options = true;            // MenSetOptions
 };
 
 TCommandState DeriveCommandState(const TCommandSnapshot& snapshot);

@@ -26,6 +26,7 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
+#include "player/HistoryMenu.h"
 #include "player/PointerSearch.h"
 #include "render/FlyerArea.h"
 #include "render/RenderPage.h"
@@ -36,10 +37,13 @@
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
 #include "player/TWindowedControls.h"
+#include "windows/HelpTopics.h"
 #include "windows/NavGlyphs.h"
 #include "windows/PlayerCursors.h"
 #include "windows/TCustomSplashForm.h"
+#include "windows/THelpWindow.h"
 #include "windows/TSplashController.h"
+#include "windows/TSplashForm.h"
 
 namespace qrl {
 namespace {
@@ -72,6 +76,8 @@ QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const
 TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> arguments, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
+      registry_(services.settings),
+      links_(services.prompts, services.urls, registry_),
       arguments_(std::move(arguments)),
       splash_(new TSplashController(this)) {
   setObjectName(QStringLiteral("CPlayerForm"));
@@ -104,6 +110,8 @@ void TCPlayerForm::CreateMenus() {
   MenOpen = MakeAction(this, "MenOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
   MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
   MenExit = MakeAction(this, "MenExit", "E&xit");
+  MenSetOptions = MakeAction(this, "MenSetOptions", "&Set...");
+  MenHelpTopics = MakeAction(this, "MenHelpTopics", "Quireleaf Player &Help", QKeySequence(Qt::Key_F1));
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
   MenShowMenu = MakeAction(this, "MenShowMenu", "Show &Menu", QKeySequence(Qt::CTRL | Qt::Key_M));
@@ -120,12 +128,17 @@ void TCPlayerForm::CreateMenus() {
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
   fileMenu_->addAction(MenOpen);
   fileMenu_->addAction(MenClose);
-  fileMenu_->addSeparator();
+  NHistory = fileMenu_->addSeparator();
+  NHistory->setObjectName(QStringLiteral("NHistory"));
+  NExit = fileMenu_->addSeparator();
+  NExit->setObjectName(QStringLiteral("NExit"));
+  NExit->setVisible(false);
   fileMenu_->addAction(MenExit);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   view->addActions({MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar});
+  menuBar()->addMenu(QStringLiteral("&Options"))->addAction(MenSetOptions);
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  help->addActions({MenAbout, MenAboutCustom});
+  help->addActions({MenHelpTopics, MenAbout, MenAboutCustom});
 
   // The popup's display items are their main-menu twins: same command, same tick.
   PupPresentation = MenPresentation;
@@ -152,6 +165,8 @@ void TCPlayerForm::CreateMenus() {
   connect(MenShowNavbar, &QAction::triggered, this, &TCPlayerForm::ShowNavBarClick);
   connect(MenAbout, &QAction::triggered, this, [this] { ShowAbout(false); });
   connect(MenAboutCustom, &QAction::triggered, this, [this] { ShowAbout(true); });
+  connect(MenSetOptions, &QAction::triggered, this, &TCPlayerForm::ShowOptions);
+  connect(MenHelpTopics, &QAction::triggered, this, [this] { ShowHelp(hcContents); });
   connect(PupCopyText, &QAction::triggered, this, &TCPlayerForm::PupCopyTextClick);
   connect(PupOpenWebPage, &QAction::triggered, this, &TCPlayerForm::PupOpenWebPageClick);
 }
@@ -186,6 +201,7 @@ void TCPlayerForm::CreateClient() {
   connect(pnlButtons_->wsbClose, &QAbstractButton::clicked, this, &TCPlayerForm::wsbCloseClick);
   connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
   connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
+  connect(pnlButtons_, &TNavBarPanel::HelpRequested, this, &TCPlayerForm::ShowHelp);
   connect(this, &TCPlayerForm::PopupRequested, this, [this](QPoint at) { PupFlyer->popup(at); });
 }
 
@@ -197,6 +213,7 @@ int TCPlayerForm::SwitchValue(char letter) const { return qrl::SwitchValue(argum
 
 void TCPlayerForm::StartUp() {
   SetLoadPhase({});
+  LoadPreferences();
   FrameWidth = frameGeometry().width() - client_->width();
   FrameHeight = frameGeometry().height() - client_->height();
   framesMeasured_ = true;
@@ -226,8 +243,13 @@ void TCPlayerForm::StartUp() {
 
 void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
   loadPhase_ = value;
-  const TCommandState c = DeriveCommandState({value, presentationLayout_});
+  const TCommandState c =
+      DeriveCommandState({value, presentationLayout_, static_cast<int>(flyerHistory_.Entries().size())});
   MenClose->setEnabled(c.close);
+  NExit->setVisible(c.historySeparator);
+  for (QAction* item : fileMenu_->actions())
+    if (item->objectName().startsWith(QLatin1String("MenHistory"))) item->setEnabled(c.history);
+  MenSetOptions->setEnabled(c.options);
   if (c.busyCursor != busyCursor_) {
     busyCursor_ = c.busyCursor;
     if (busyCursor_)
@@ -346,7 +368,7 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
     flyer_->Context().ScreenBitsPerPixel = TScreenDepth::BitsPerPixel();
     // The loader refers to the flyer: it is gone before any unloading below.
     const TLoadResult outcome = [&] {
-      TFlyerLoader loader(*flyer_, *this);
+      TFlyerLoader loader(*flyer_, *this, PlaceholderFolder);
       return loader.LoadFlyer(path.toStdString());
     }();
     SetLoadPhase(loadPhase_.Without(lpLoading));
@@ -418,6 +440,8 @@ void TCPlayerForm::ApplyNavBarVisibility() {
 
 void TCPlayerForm::ShowFlyer() {
   if (loadPhase_.Has(lpShow)) return;
+  if (!DeleteOnClose) AddToHistory(QFileInfo(fileName_).absoluteFilePath());
+  SaveHistory();
   pnlButtons_->setVisible(MenShowNavbar->isChecked());
   SetLoadPhase(loadPhase_.With(lpShow));
   EnableFlyerControls(true);
@@ -517,10 +541,8 @@ void TCPlayerForm::PlayElementSound(const TCKbOccSound* sound) {
 }
 
 void TCPlayerForm::OpenUrl(const std::string& address) {
-  const QString text = FromCp1252(address);
-  if (!services_.urls.OpenAddress(text))
-    services_.prompts.ShowMessage(QStringLiteral("Could not open file '") + text +
-                                  QStringLiteral("'. You may need to set the browser to use."));
+  // A relative file name in a flyer means a file beside it.
+  links_.OpenUrl(FromCp1252(address), DefBrowser, fileName_.isEmpty() ? QString() : QFileInfo(fileName_).absolutePath());
 }
 
 void TCPlayerForm::PupCopyTextClick() {
@@ -533,13 +555,69 @@ void TCPlayerForm::PupOpenWebPageClick() {
 }
 
 void TCPlayerForm::ShowAbout(bool custom) {
-  TCustomSplashForm about(QString::fromLatin1(kVersionText), {}, true, this);
-  if (!custom) about.setWindowTitle(QStringLiteral("About Quireleaf Player"));
-  connect(&about, &TCustomSplashForm::LinkActivated, this, [this](const QString& address) {
-    services_.urls.OpenAddress(address);
-  });
+  const auto openLink = [this](const QString& address) { links_.OpenWithDefaultLink(false, address); };
+  if (custom) {
+    TCustomSplashForm about(QString::fromLatin1(kVersionText), {}, true, this);
+    connect(&about, &TCustomSplashForm::LinkActivated, this, openLink);
+    about.exec();
+    return;
+  }
+  TSplashForm about(QString::fromLatin1(kVersionText), this);
+  connect(&about, &TSplashForm::LinkActivated, this, openLink);
   about.exec();
 }
+
+// ---------------------------------------------------------------------------------------------
+// Preferences, history, options and help.
+
+TPreferences TCPlayerForm::Preferences() const {
+  return {LastFlyerDir, DefBrowser, OpenPresMode, PresFullScr, PresHideMenu, PresHideNavBar};
+}
+
+void TCPlayerForm::LoadPreferences() {
+  TFlyerHistory stored;
+  const TPreferences p = qrl::LoadPreferences(registry_, QDir::currentPath(), stored);
+  LastFlyerDir = p.LastFlyerDir;
+  DefBrowser = p.DefBrowser;
+  OpenPresMode = p.OpenPresMode;
+  PresFullScr = p.PresFullScr;
+  PresHideMenu = p.PresHideMenu;
+  PresHideNavBar = p.PresHideNavBar;
+  for (auto it = stored.Entries().crbegin(); it != stored.Entries().crend(); ++it) AddToHistory(*it);
+}
+
+void TCPlayerForm::SavePreferences() { qrl::SavePreferences(registry_, Preferences(), flyerHistory_); }
+
+void TCPlayerForm::SaveHistory() { qrl::SaveHistory(registry_, flyerHistory_); }
+
+void TCPlayerForm::AddToHistory(const QString& path) {
+  flyerHistory_.Add(path);
+  RebuildHistoryItems(*fileMenu_, NHistory, NExit, flyerHistory_, [this](int index) { HistoryItemClick(index); });
+  SetLoadPhase(loadPhase_);
+}
+
+void TCPlayerForm::HistoryItemClick(int index) {
+  if (index < 0 || index >= flyerHistory_.Entries().size()) return;
+  OpenedExternally = false;
+  RequestOpen(flyerHistory_.Entries()[index]);
+}
+
+void TCPlayerForm::ShowOptions() {
+  TPreferences p = Preferences();
+  if (!services_.prompts.EditOptions(p)) return;
+  DefBrowser = p.DefBrowser;
+  OpenPresMode = p.OpenPresMode;
+  PresFullScr = p.PresFullScr;
+  PresHideMenu = p.PresHideMenu;
+  PresHideNavBar = p.PresHideNavBar;
+}
+
+void TCPlayerForm::ShowHelp(int helpContext) {
+  if (helpWindow_ == nullptr) helpWindow_ = new THelpWindow(this);
+  helpWindow_->ShowTopic(helpContext);
+}
+
+THelpWindow* TCPlayerForm::HelpWindow() const { return helpWindow_; }
 
 // ---------------------------------------------------------------------------------------------
 // Nav bar and commands.
@@ -867,6 +945,7 @@ void TCPlayerForm::closeEvent(QCloseEvent* event) {
   }
   services_.sound.Stop();
   splash_->HideSplash(true);
+  SavePreferences();
   event->accept();
 }
 

@@ -17,7 +17,11 @@
 #include "imaging/TScreenMetrics.h"
 #include "player/FlyerArea.h"
 #include "player/LoadPhase.h"
+#include "player/Preferences.h"
+#include "player/TFlyerHistory.h"
+#include "player/TLinkOpener.h"
 #include "player/TPageHistory.h"
+#include "player/TPlayerRegistry.h"
 
 class QAction;
 class QMenu;
@@ -30,8 +34,10 @@ class TCKbOccurrence;
 class TFlyerPanel;
 class TNavBarPanel;
 class TPrompts;
+class TSettingsStore;
 class TSoundPlayer;
 class TSplashController;
+class THelpWindow;
 class TTextMeasurer;
 class TUrlOpener;
 class TWindowedControls;
@@ -42,6 +48,7 @@ struct TPlayerServices {
   TSoundPlayer& sound;
   TUrlOpener& urls;
   const TTextMeasurer& measurer;
+  TSettingsStore& settings;
 };
 
 inline constexpr const char* kVersionText = "1.3.2c";
@@ -67,6 +74,21 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void RequestClose(bool closeApp);
   bool CloseFlyer();
   void UnloadFlyer();
+
+  // Preferences and the history of flyers shown: read at start-up, written on closing; the
+  // history also each time a flyer is first shown or saved under a new name.
+  void LoadPreferences();
+  void SavePreferences();
+  void SaveHistory();
+  void AddToHistory(const QString& path);
+  void HistoryItemClick(int index);
+  const TFlyerHistory& FlyerHistory() const { return flyerHistory_; }
+  TPreferences Preferences() const;
+  // The Options dialog: OK takes the preferences over (written when the window closes).
+  void ShowOptions();
+  // The user guide at the topic of a help context.
+  void ShowHelp(int helpContext);
+  THelpWindow* HelpWindow() const;
 
   // The application-wide exception handler: a plain message box.
   void HandleException(const std::exception& e);
@@ -108,6 +130,9 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   bool PresFullScr = false;
   bool PresHideMenu = false;
   bool PresHideNavBar = false;
+  QString DefBrowser;  // the program for links; empty: the desktop's choice
+  // Where the pictures for placeholder texts come from; empty: they stay texts.
+  std::string PlaceholderFolder;
 
   TFlyer* Flyer() const { return flyer_.get(); }
   TNavBarPanel* pnlButtons() const { return pnlButtons_; }
@@ -116,7 +141,11 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // Menu items (the popup shares the display commands with the main menu).
   QAction* MenOpen;
   QAction* MenClose;
+  QAction* NHistory;
+  QAction* NExit;
   QAction* MenExit;
+  QAction* MenSetOptions;
+  QAction* MenHelpTopics;
   QAction* MenPresentation;
   QAction* MenFullScreen;
   QAction* MenShowMenu;
@@ -198,6 +227,10 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   bool NavBarShown() const;
 
   TPlayerServices services_;
+  TPlayerRegistry registry_;
+  TFlyerHistory flyerHistory_;
+  TLinkOpener links_;
+  THelpWindow* helpWindow_ = nullptr;
   std::vector<std::string> arguments_;
   TLoadPhase loadPhase_;
   bool busyCursor_ = false;

@@ -1,11 +1,14 @@
 // quireleaf: the player.
 
 #include <QApplication>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 
+#include "document/Placeholder.h"
 #include "elements/QtTextMeasurer.h"
 #include "player/TCPlayerForm.h"
+#include "player/TIniSettingsStore.h"
 #include "player/TPrompts.h"
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
@@ -42,7 +45,9 @@ int main(int argc, char* argv[]) {
   qrl::TQtSoundPlayer sound;
   qrl::TDesktopUrlOpener urls;
   qrl::TQtTextMeasurer measurer;
-  qrl::TCPlayerForm form({prompts, sound, urls, measurer}, arguments);
+  qrl::TIniSettingsStore settings;
+  qrl::TCPlayerForm form({prompts, sound, urls, measurer, settings}, arguments);
+  form.PlaceholderFolder = qrl::PlaceholderFolderOf(std::getenv(qrl::kPlaceholderDirVariable));
   prompts.SetParent(&form);
   app.OnException = [&form](const std::exception& e) { form.HandleException(e); };
   form.show();

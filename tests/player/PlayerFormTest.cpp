@@ -127,10 +127,11 @@ class PlayerFormTest : public QObject {
   FakePrompts prompts_;
   FakeSound sound_;
   FakeUrls urls_;
+  test::FakeSettings settings_;
   TQtTextMeasurer measurer_;
 
   std::unique_ptr<TCPlayerForm> MakeForm(std::vector<std::string> arguments = {"-t"}) {
-    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_}, arguments);
+    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, settings_}, arguments);
     form->show();
     return form;
   }
@@ -145,6 +146,7 @@ class PlayerFormTest : public QObject {
     prompts_ = FakePrompts();
     sound_ = FakeSound();
     urls_ = FakeUrls();
+    settings_ = test::FakeSettings();
   }
   void cleanup() { dir_.reset(); }
 
