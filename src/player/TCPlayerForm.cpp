@@ -14,10 +14,12 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
+#include <QSessionManager>
 #include <QUrl>
 #include <cmath>
 #include <filesystem>
 
+#include "document/FlyerCopy.h"
 #include "document/SwitchValue.h"
 #include "document/TFlyer.h"
 #include "document/TFlyerLoader.h"
@@ -27,6 +29,12 @@
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
 #include "player/HistoryMenu.h"
+#include "player/FlyerSaving.h"
+#include "player/DroppedFiles.h"
+#include "player/InstanceMacro.h"
+#include "player/KickstarterPath.h"
+#include "player/NoteText.h"
+#include "player/TFlyerSender.h"
 #include "player/PointerSearch.h"
 #include "render/FlyerArea.h"
 #include "render/RenderPage.h"
@@ -38,6 +46,7 @@
 #include "player/TUrlOpener.h"
 #include "player/TWindowedControls.h"
 #include "windows/HelpTopics.h"
+#include "player/TYellowForm.h"
 #include "windows/NavGlyphs.h"
 #include "windows/PlayerCursors.h"
 #include "windows/TCustomSplashForm.h"
@@ -51,6 +60,7 @@ namespace {
 constexpr int kStartSplashMs = 3000;
 constexpr int kLoadSplashMs = 2000;
 constexpr int kSizeMoveSettleMs = 250;  // a user's resize counts as finished after this pause
+const char* const kNoteQuestion = "Text in Note has changed. Do you wish to save changes?";
 
 QString AppTitle() { return QString::fromLatin1(kApplicationTitle); }
 
@@ -79,7 +89,8 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
       registry_(services.settings),
       links_(services.prompts, services.urls, registry_),
       arguments_(std::move(arguments)),
-      splash_(new TSplashController(this)) {
+      splash_(new TSplashController(this)),
+      sender_(std::make_unique<TFlyerSender>(services.prompts, services.mail, KickstarterPath())) {
   setObjectName(QStringLiteral("CPlayerForm"));
   setWindowTitle(QStringLiteral("(runtime)"));
   setAcceptDrops(true);
@@ -87,6 +98,9 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   CreateClient();
   sizeMoveTimer_.setSingleShot(true);
   connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
+  yellowForm_ = new TYellowForm(this);
+  connect(yellowForm_, &TYellowForm::Closed, this, [this] { pnlButtons_->wsbNote->setChecked(false); });
+  connect(qApp, &QGuiApplication::commitDataRequest, this, &TCPlayerForm::CommitData);
 
   // FormCreate.
   SetLoadPhase({});
@@ -94,7 +108,7 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   FlyerTitle = AppTitle();
   SetShowMenu(true);
   SetShowNavBar(true);
-  EnableFlyerControls(false);
+  pnlButtons_->lblCreator->setText(AppTitle());
   inSizeMove_ = false;
   SetClientSize(TFlyer::kStandardWidth, TFlyer::kStandardHeight + kNavBarHeight);
   if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
@@ -109,6 +123,10 @@ TCPlayerForm::~TCPlayerForm() {
 void TCPlayerForm::CreateMenus() {
   MenOpen = MakeAction(this, "MenOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
   MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
+  MenSave = MakeAction(this, "MenSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S));
+  MenSaveAs = MakeAction(this, "MenSaveAs", "Save &As...");
+  MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
+  MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
   MenExit = MakeAction(this, "MenExit", "E&xit");
   MenSetOptions = MakeAction(this, "MenSetOptions", "&Set...");
   MenHelpTopics = MakeAction(this, "MenHelpTopics", "Quireleaf Player &Help", QKeySequence(Qt::Key_F1));
@@ -120,14 +138,16 @@ void TCPlayerForm::CreateMenus() {
   MenAboutCustom = MakeAction(this, "MenAboutCustom", "");
   MenAboutCustom->setText(TCustomSplashForm::AboutCaption() + QStringLiteral("..."));
   for (QAction* toggle : {MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar}) toggle->setCheckable(true);
-  MenFullScreen->setVisible(false);
-  MenFullScreen->setEnabled(false);
   MenAbout->setVisible(false);
   MenAboutCustom->setVisible(false);
 
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
   fileMenu_->addAction(MenOpen);
   fileMenu_->addAction(MenClose);
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenSave, MenSaveAs});
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenSend, MenSendKick});
   NHistory = fileMenu_->addSeparator();
   NHistory->setObjectName(QStringLiteral("NHistory"));
   NExit = fileMenu_->addSeparator();
@@ -158,6 +178,10 @@ void TCPlayerForm::CreateMenus() {
 
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
   connect(MenClose, &QAction::triggered, this, [this] { RequestClose(false); });
+  connect(MenSave, &QAction::triggered, this, [this] { SaveFlyer(false); });
+  connect(MenSaveAs, &QAction::triggered, this, [this] { SaveFlyer(true); });
+  connect(MenSend, &QAction::triggered, this, [this] { SendFlyer(false); });
+  connect(MenSendKick, &QAction::triggered, this, [this] { SendFlyer(true); });
   connect(MenExit, &QAction::triggered, this, &QWidget::close);
   connect(MenPresentation, &QAction::triggered, this, &TCPlayerForm::PresentationClick);
   connect(MenFullScreen, &QAction::triggered, this, &TCPlayerForm::FullScreenClick);
@@ -199,6 +223,7 @@ void TCPlayerForm::CreateClient() {
   connect(pnlButtons_->wsbPageDown, &QAbstractButton::clicked, this, &TCPlayerForm::wsbPageDownClick);
   connect(pnlButtons_->wsbMute, &QAbstractButton::clicked, this, &TCPlayerForm::wsbMuteClick);
   connect(pnlButtons_->wsbClose, &QAbstractButton::clicked, this, &TCPlayerForm::wsbCloseClick);
+  connect(pnlButtons_->wsbNote, &QAbstractButton::clicked, this, &TCPlayerForm::wsbNoteClick);
   connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
   connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
   connect(pnlButtons_, &TNavBarPanel::HelpRequested, this, &TCPlayerForm::ShowHelp);
@@ -223,12 +248,7 @@ void TCPlayerForm::StartUp() {
   MenAboutCustom->setVisible(true);
   ApplyPresentationMode();
 
-  QString path;
-  for (const std::string& arg : arguments_) {
-    if (!arg.empty() && arg[0] == '-') continue;
-    path = QString::fromStdString(arg);
-    break;
-  }
+  const QString path = QString::fromStdString(FlyerArgument(arguments_));
   OpenedExternally = true;
   DeleteOnClose = false;
   bool opened = false;
@@ -243,13 +263,58 @@ void TCPlayerForm::StartUp() {
 
 void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
   loadPhase_ = value;
-  const TCommandState c =
-      DeriveCommandState({value, presentationLayout_, static_cast<int>(flyerHistory_.Entries().size())});
+  ApplyCommandState();
+  UpdateTrackSizes();
+}
+
+TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
+  TCommandSnapshot s;
+  s.phase = loadPhase_;
+  s.presentationLayout = presentationLayout_;
+  s.presentationTicked = MenPresentation->isChecked();
+  s.showMenuTicked = MenShowMenu->isChecked();
+  s.showNavBarTicked = MenShowNavbar->isChecked();
+  s.debugSwitch = Switch('d');
+  s.currentPage = currentPage_;
+  s.pageCount = PageCount();
+  s.kickstarterInstalled = !sender_->KickstarterPath().isEmpty();
+  if (flyer_) s.flyerButtons = flyer_->NavBarVisibility();
+  s.historyEntries = static_cast<int>(flyerHistory_.Entries().size());
+  return s;
+}
+
+void TCPlayerForm::ApplyCommandState() {
+  const TCommandState c = DeriveCommandState(CommandSnapshot());
   MenClose->setEnabled(c.close);
+  MenSave->setEnabled(c.save);
+  MenSaveAs->setEnabled(c.save);
+  MenSend->setEnabled(c.send);
+  MenSendKick->setEnabled(c.send);
+  MenSendKick->setVisible(c.sendKickVisible);
+  MenShowMenu->setEnabled(c.showMenu);
+  MenShowNavbar->setEnabled(c.showNavBar);
+  MenFullScreen->setVisible(c.fullScreenVisible);
+  MenFullScreen->setEnabled(c.fullScreenEnabled);
+  N4->setVisible(c.printPage);
   NExit->setVisible(c.historySeparator);
   for (QAction* item : fileMenu_->actions())
     if (item->objectName().startsWith(QLatin1String("MenHistory"))) item->setEnabled(c.history);
   MenSetOptions->setEnabled(c.options);
+  const auto apply = [](QWidget* control, TControlState state) {
+    control->setVisible(state.visible);
+    control->setEnabled(state.enabled);
+  };
+  apply(pnlButtons_->wsbPageDown, c.pageDown);
+  apply(pnlButtons_->wsbPageUp, c.pageUp);
+  apply(pnlButtons_->wsbMute, c.mute);
+  apply(pnlButtons_->wsbNote, c.note);
+  apply(pnlButtons_->wsbInfo, c.info);
+  apply(pnlButtons_->wsbClose, c.closeButton);
+  menuBar()->setVisible(c.menuBarVisible);
+  if (pnlButtons_->isVisibleTo(this) != c.navBarVisible) {
+    pnlButtons_->setVisible(c.navBarVisible);
+    LayOutClient();
+  }
   if (c.busyCursor != busyCursor_) {
     busyCursor_ = c.busyCursor;
     if (busyCursor_)
@@ -257,7 +322,6 @@ void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
     else
       QApplication::restoreOverrideCursor();
   }
-  UpdateTrackSizes();
 }
 
 void TCPlayerForm::RequestOpen(const QString& requested) {
@@ -300,6 +364,11 @@ void TCPlayerForm::RequestClose(bool closeApp) {
 bool TCPlayerForm::CloseFlyer() {
   services_.sound.Stop();
   if (!Switch('t')) splash_->HideSplash(true);
+  if (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion))) {
+    // The flyer stays open: a close waiting for the builder is over too.
+    SetLoadPhase(loadPhase_.Without(lpCloseReq).Without(lpCloseApp));
+    return false;
+  }
   UnloadFlyer();
   pnlFlyer_->update();
   if (loadPhase_.Has(lpCloseApp)) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -310,6 +379,8 @@ void TCPlayerForm::UnloadFlyer() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   services_.sound.Stop();
   windowed_->Clear();
+  yellowForm_->hide();
+  pnlButtons_->wsbNote->setChecked(false);
   if (flyer_) {
     flyer_->TempFiles().DeleteAllTempFiles();
     setWindowTitle(FlyerTitle + QStringLiteral(" (closing)"));
@@ -333,8 +404,10 @@ void TCPlayerForm::UnloadFlyer() {
   FlyerTitle = AppTitle();
   setWindowTitle(FlyerTitle);
   pageBitmap_ = QImage();
+  pnlButtons_->lblCreator->setText(AppTitle());
   SetLoadPhase(loadPhase_.Intersect({lpCloseApp, lpOpenReq}));
-  EnableFlyerControls(false);
+  SetShowMenu(MenShowMenu->isChecked());
+  SetShowNavBar(MenShowNavbar->isChecked());
   flyerCursor_ = crDefaultArrow;
   pnlFlyer_->unsetCursor();
   QApplication::restoreOverrideCursor();
@@ -343,6 +416,80 @@ void TCPlayerForm::UnloadFlyer() {
     DeleteOnClose = false;
   }
   fileName_.clear();
+}
+
+bool TCPlayerForm::SaveFlyer(bool saveAs) {
+  if (!loadPhase_.Has(lpOpened) || !flyer_) return false;
+  QString target = fileName_;
+  if (saveAs) {
+    const TSaveDialogSetup setup = SaveDialogSetup(fileName_, LastFlyerDir, !sender_->KickstarterPath().isEmpty());
+    target = services_.prompts.SaveFlyerDialog(setup.directory, setup.fileName, setup.filters, setup.filterIndex);
+    if (target.isEmpty()) return false;
+  }
+  // A failure is shown here and counts as not saved, so that no way of closing goes on to lose
+  // the note after it.
+  try {
+    const TStoredNote note = NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds});
+    WriteNoteCopy(fileName_, target, note, sender_->KickstarterPath());
+    flyer_->NoteLines = note.lines;
+    flyer_->NoteBounds = note.bounds;
+  } catch (const std::exception& e) {
+    HandleException(e);
+    return false;
+  }
+  fileName_ = target;
+  AddToHistory(QFileInfo(target).absoluteFilePath());
+  SaveHistory();
+  const std::string title = flyer_->InfoValue("Flyer Info", "Title");
+  setWindowTitle(title.empty() ? fileName_ : FromCp1252(title));
+  DeleteOnClose = false;
+  FlyerTitle = windowTitle();
+  yellowForm_->NoteModified = false;
+  return true;
+}
+
+bool TCPlayerForm::ConfirmNoteSaved(const QString& question) {
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened)) return true;
+  switch (services_.prompts.AskYesNoCancel(question)) {
+    case TAnswer::Yes: return SaveFlyer(true);
+    case TAnswer::No: return true;
+    case TAnswer::Cancel: return false;
+  }
+  return false;
+}
+
+void TCPlayerForm::CommitData(QSessionManager& manager) {
+  // The desktop session is ending: the same question as any other way out, when it may be asked.
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened) || !manager.allowsInteraction()) return;
+  const bool goOn = ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion));
+  manager.release();
+  if (!goOn) manager.cancel();
+}
+
+void TCPlayerForm::wsbNoteClick() { yellowForm_->setVisible(pnlButtons_->wsbNote->isChecked()); }
+
+void TCPlayerForm::SystemExecuteMacro(const QString& macro) {
+  const TInstanceMacro request = ParseInstanceMacro(macro.toStdString());
+  if (request.Command == "OPEN") {
+    raise();
+    activateWindow();
+    OpenedExternally = true;
+    RequestOpen(QString::fromStdString(request.Argument));
+  } else if (request.Command == "QUIT") {
+    RequestClose(true);
+  }
+}
+
+void TCPlayerForm::SendFlyer(bool withKickstarter) {
+  TSendHooks hooks;
+  hooks.FileName = [this] { return fileName_; };
+  hooks.NoteModified = [this] { return yellowForm_->NoteModified; };
+  hooks.SaveAs = [this] { return SaveFlyer(true); };
+  hooks.WriteFlyerCopy = [this](const QString& target) {
+    WriteNoteCopy(fileName_, target, NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds}),
+                  sender_->KickstarterPath());
+  };
+  sender_->SendFlyer(withKickstarter, hooks);
 }
 
 void TCPlayerForm::HandleException(const std::exception& e) {
@@ -359,6 +506,7 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
   currentPage_ = 0;
   pnlButtons_->wsbMute->setChecked(Switch('s'));
   pnlButtons_->wsbNote->setChecked(false);
+  yellowForm_->SetLines({});
   SetLoadPhase({lpLoading, lpBuilding});
   bool result = false;
   fileName_ = path;
@@ -380,11 +528,10 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
     }
     if (outcome == TLoadResult::lrComplete || outcome == TLoadResult::lrClosedAfterBuild)
       SetLoadPhase(loadPhase_.Without(lpBuilding).With(lpOpened));
-    if (outcome == TLoadResult::lrComplete) {
+    // A close that finds a changed note may be cancelled: the flyer then stays open.
+    if (outcome == TLoadResult::lrComplete || !CloseFlyer()) {
       setWindowTitle(FlyerTitle);
       result = true;
-    } else {
-      CloseFlyer();
     }
   } catch (const std::exception& e) {
     UnloadFlyer();
@@ -401,8 +548,8 @@ void TCPlayerForm::ProcessEvents() { QApplication::processEvents(); }
 
 bool TCPlayerForm::CloseRequested() { return loadPhase_.Has(lpCloseReq); }
 
-// The note window arrives with saving; until then no note can hold unsaved changes.
-bool TCPlayerForm::MustFinishBuilding() { return false; }
+// A changed note on a shown flyer can only be saved once every page is built.
+bool TCPlayerForm::MustFinishBuilding() { return loadPhase_.Has(lpShow) && yellowForm_->NoteModified; }
 
 void TCPlayerForm::InfoRead(TFlyer& flyer) {
   FlyerTitle = FromCp1252(flyer.FlyerTitle);
@@ -417,8 +564,9 @@ void TCPlayerForm::InfoRead(TFlyer& flyer) {
 
 void TCPlayerForm::ScanEnded(TFlyer& flyer) {
   SetLoadPhase(loadPhase_.Without(lpLoading));
+  yellowForm_->SetLines(NoteLinesFromCp1252(flyer.NoteLines));
+  yellowForm_->PlaceRelativeToOwner(flyer.NoteBounds);
   if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
-  ApplyNavBarVisibility();
 }
 
 void TCPlayerForm::FirstPageReady(TFlyer&) {
@@ -427,24 +575,18 @@ void TCPlayerForm::FirstPageReady(TFlyer&) {
   GoToPage(1, false);
 }
 
-void TCPlayerForm::ApplyNavBarVisibility() {
-  const auto visibility = flyer_ ? flyer_->NavBarVisibility() : std::nullopt;
-  if (!visibility) return;
-  pnlButtons_->wsbPageDown->setVisible(visibility->PageButtons);
-  pnlButtons_->wsbPageUp->setVisible(visibility->PageButtons);
-  pnlButtons_->wsbClose->setVisible(visibility->Close);
-  pnlButtons_->wsbMute->setVisible(visibility->Mute);
-  pnlButtons_->wsbNote->setVisible(visibility->Note);
-  pnlButtons_->wsbInfo->setVisible(visibility->Info);
-}
-
 void TCPlayerForm::ShowFlyer() {
   if (loadPhase_.Has(lpShow)) return;
   if (!DeleteOnClose) AddToHistory(QFileInfo(fileName_).absoluteFilePath());
   SaveHistory();
-  pnlButtons_->setVisible(MenShowNavbar->isChecked());
+  if (flyer_ && !flyer_->NoteLines.empty()) {
+    pnlButtons_->wsbNote->setChecked(true);
+    yellowForm_->show();
+  }
+  yellowForm_->NoteModified = false;
   SetLoadPhase(loadPhase_.With(lpShow));
-  EnableFlyerControls(true);
+  SetShowMenu(MenShowMenu->isChecked());
+  SetShowNavBar(MenShowNavbar->isChecked());
   ApplyPresentationMode();
 }
 
@@ -475,12 +617,7 @@ void TCPlayerForm::ShowPage(int index, bool silent) {
   ShowFlyer();
   pnlFlyer_->pbxFlyer->repaint();
   if (page.Sound != nullptr && !silent) PlayElementSound(page.Sound);
-  UpdatePageButtons();
-}
-
-void TCPlayerForm::UpdatePageButtons() {
-  pnlButtons_->wsbPageDown->setEnabled(currentPage_ > 1);
-  pnlButtons_->wsbPageUp->setEnabled(currentPage_ != 0 && currentPage_ < PageCount() - 1);
+  ApplyCommandState();
 }
 
 void TCPlayerForm::pbxFlyerPaint(QPainter& painter) {
@@ -526,7 +663,6 @@ void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint po
   if (button != Qt::RightButton) return;
   const TPopupItems items = PopupItemsFor(pageShown, hit);
   PupCopyText->setVisible(items.copyText);
-  N4->setVisible(items.printPage);
   PupOpenWebPage->setVisible(items.openWebPage);
   if (items.popupText) popupText_ = items.popupText;
   if (items.popupLink) popupLink_ = items.popupLink;
@@ -593,7 +729,7 @@ void TCPlayerForm::SaveHistory() { qrl::SaveHistory(registry_, flyerHistory_); }
 void TCPlayerForm::AddToHistory(const QString& path) {
   flyerHistory_.Add(path);
   RebuildHistoryItems(*fileMenu_, NHistory, NExit, flyerHistory_, [this](int index) { HistoryItemClick(index); });
-  SetLoadPhase(loadPhase_);
+  ApplyCommandState();
 }
 
 void TCPlayerForm::HistoryItemClick(int index) {
@@ -648,45 +784,19 @@ void TCPlayerForm::MenOpenClick() {
   RequestOpen({});
 }
 
-void TCPlayerForm::EnableFlyerControls(bool shown) {
-  if (!shown) {
-    pnlButtons_->lblCreator->setText(AppTitle());
-    for (QWidget* b : {static_cast<QWidget*>(pnlButtons_->wsbPageDown), static_cast<QWidget*>(pnlButtons_->wsbPageUp),
-                       static_cast<QWidget*>(pnlButtons_->wsbMute), static_cast<QWidget*>(pnlButtons_->wsbNote),
-                       static_cast<QWidget*>(pnlButtons_->wsbInfo), static_cast<QWidget*>(pnlButtons_->wsbClose)})
-      b->setVisible(true);
-    pnlButtons_->wsbPageDown->setEnabled(false);
-    pnlButtons_->wsbPageUp->setEnabled(false);
-  }
-  pnlButtons_->wsbMute->setEnabled(shown);
-  pnlButtons_->wsbNote->setEnabled(shown);
-  pnlButtons_->wsbInfo->setEnabled(shown);
-  MenShowNavbar->setEnabled(shown);
-  MenShowMenu->setEnabled(shown);
-  SetFullScreenItems(presentationLayout_, presentationLayout_);
-  SetShowMenu(MenShowMenu->isChecked());
-  SetShowNavBar(MenShowNavbar->isChecked());
-}
-
-void TCPlayerForm::SetFullScreenItems(bool visible, bool enable) {
-  MenFullScreen->setVisible(visible);
-  MenFullScreen->setEnabled(enable && loadPhase_.Has(lpShow));
-}
-
 void TCPlayerForm::SetShowMenu(bool on) {
   MenShowMenu->setChecked(on);
-  menuBar()->setVisible(on || !loadPhase_.Has(lpShow));
+  ApplyCommandState();
   UpdateTrackSizes();
 }
 
 void TCPlayerForm::SetShowNavBar(bool on) {
   const bool wasHidden = !NavBarShown();
-  const bool presentation = MenPresentation->isChecked();
-  const bool visible = loadPhase_.Has(lpShow) ? on : !presentation;
-  pnlButtons_->setVisible(visible);
-  if (on && wasHidden && !presentation && visible)
-    SetClientSize(client_->width(), client_->height() + kNavBarHeight);
   MenShowNavbar->setChecked(on);
+  ApplyCommandState();
+  // The flyer area keeps its size: the window grows by the bar.
+  if (on && wasHidden && !MenPresentation->isChecked() && NavBarShown())
+    SetClientSize(client_->width(), client_->height() + kNavBarHeight);
   LayOutClient();
   UpdateTrackSizes();
 }
@@ -863,7 +973,6 @@ void TCPlayerForm::ApplyPresentationMode() {
   resizeAttached_ = false;
   if (MenPresentation->isChecked()) {
     if (!presentationLayout_) {
-      SetFullScreenItems(true, true);
       const bool fullScreen = MenFullScreen->isChecked() || isMaximized() || (PresFullScr && SwitchValue('p') != 2);
       MenFullScreen->setChecked(fullScreen);
       savedShowMenu_ = MenShowMenu->isChecked();
@@ -874,7 +983,7 @@ void TCPlayerForm::ApplyPresentationMode() {
       savedWindowState_ = windowState();
     }
     presentationLayout_ = true;
-    SetFullScreenItems(true, true);
+    ApplyCommandState();
     pnlFlyer_->SetColour(Qt::black);
     setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowState(Qt::WindowFullScreen);
@@ -887,7 +996,7 @@ void TCPlayerForm::ApplyPresentationMode() {
     pnlFlyer_->SetColour(palette().color(QPalette::Button));
     if (presentationLayout_) {
       presentationLayout_ = false;
-      SetFullScreenItems(false, false);
+      ApplyCommandState();
       SetShowMenu(savedShowMenu_);
       SetShowNavBar(savedShowNavBar_);
       setWindowFlag(Qt::FramelessWindowHint, false);
@@ -954,15 +1063,22 @@ void TCPlayerForm::mousePressEvent(QMouseEvent* event) {
 }
 
 void TCPlayerForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  if (!FirstLocalFile(event->mimeData()->urls()).isEmpty()) event->acceptProposedAction();
 }
 
 void TCPlayerForm::dropEvent(QDropEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.isEmpty() || !urls.constFirst().isLocalFile()) return;
+  const QString path = FirstLocalFile(event->mimeData()->urls());
+  if (path.isEmpty()) return;
   event->acceptProposedAction();
-  OpenedExternally = false;
-  RequestOpen(urls.constFirst().toLocalFile());
+  // Loading runs after the drop has been answered, so the program the files came from does not
+  // wait for it.
+  QMetaObject::invokeMethod(
+      this,
+      [this, path] {
+        OpenedExternally = false;
+        RequestOpen(path);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace qrl

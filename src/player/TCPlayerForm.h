@@ -15,6 +15,7 @@
 
 #include "document/TLoadObserver.h"
 #include "imaging/TScreenMetrics.h"
+#include "player/CommandState.h"
 #include "player/FlyerArea.h"
 #include "player/LoadPhase.h"
 #include "player/Preferences.h"
@@ -25,10 +26,13 @@
 
 class QAction;
 class QMenu;
+class QSessionManager;
 
 namespace qrl {
 
 class TFlyer;
+class TFlyerSender;
+class TMailer;
 class TCKbOccSound;
 class TCKbOccurrence;
 class TFlyerPanel;
@@ -41,6 +45,7 @@ class THelpWindow;
 class TTextMeasurer;
 class TUrlOpener;
 class TWindowedControls;
+class TYellowForm;
 
 // The platform services the window uses; the caller keeps them alive longer than the window.
 struct TPlayerServices {
@@ -48,6 +53,7 @@ struct TPlayerServices {
   TSoundPlayer& sound;
   TUrlOpener& urls;
   const TTextMeasurer& measurer;
+  TMailer& mail;
   TSettingsStore& settings;
 };
 
@@ -89,6 +95,20 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // The user guide at the topic of a help context.
   void ShowHelp(int helpContext);
   THelpWindow* HelpWindow() const;
+  // Saving: a copy of the open flyer with the note, over it or (saveAs) where the user chooses.
+  // False when nothing was saved (cancelled, or failed: the failure is shown).
+  bool SaveFlyer(bool saveAs);
+  // Before a changed note would be lost: asks whether to save it (Save As). False when the
+  // user cancels, or the save does not happen.
+  bool ConfirmNoteSaved(const QString& question);
+  TYellowForm* YellowForm() const { return yellowForm_; }
+  // The open flyer's file.
+  const QString& FileName() const { return fileName_; }
+  // A request from a later start of the player: "[OPEN("path")]" or "[QUIT]".
+  void SystemExecuteMacro(const QString& macro);
+  // Mails the open flyer as a flyer file or packed behind the kickstarter.
+  void SendFlyer(bool withKickstarter);
+  const TFlyerSender& Sender() const { return *sender_; }
 
   // The application-wide exception handler: a plain message box.
   void HandleException(const std::exception& e);
@@ -143,6 +163,10 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   QAction* MenClose;
   QAction* NHistory;
   QAction* NExit;
+  QAction* MenSave;
+  QAction* MenSaveAs;
+  QAction* MenSend;
+  QAction* MenSendKick;
   QAction* MenExit;
   QAction* MenSetOptions;
   QAction* MenHelpTopics;
@@ -189,10 +213,11 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void CreateClient();
   bool LoadFlyer(const QString& path);
   void ShowFlyer();
-  void EnableFlyerControls(bool shown);
+  // Every command's enabled and visible state, from DeriveCommandState.
+  TCommandSnapshot CommandSnapshot() const;
+  void ApplyCommandState();
   void SetShowMenu(bool on);
   void SetShowNavBar(bool on);
-  void SetFullScreenItems(bool visible, bool enable);
   void RefitToFlyer();
   void CentrePresentation();
   void ApplyScale();
@@ -202,8 +227,6 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void PlayElementSound(const TCKbOccSound* sound);
   void OpenUrl(const std::string& address);
   void ShowAbout(bool custom);
-  void ApplyNavBarVisibility();
-  void UpdatePageButtons();
   void ReleasePage();
 
   void wsbPageUpClick();
@@ -216,6 +239,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void ShowMenuClick();
   void ShowNavBarClick();
   void PupCopyTextClick();
+  void wsbNoteClick();
+  void CommitData(QSessionManager& manager);
   void PupOpenWebPageClick();
   void pbxFlyerPaint(QPainter& painter);
 
@@ -244,6 +269,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TCKbOccurrence* popupText_ = nullptr;
   TCKbOccurrence* popupLink_ = nullptr;
   TSplashController* splash_;
+  TYellowForm* yellowForm_ = nullptr;
+  std::unique_ptr<TFlyerSender> sender_;
   QMenu* fileMenu_ = nullptr;
   QWidget* client_ = nullptr;
   TFlyerPanel* pnlFlyer_ = nullptr;

@@ -82,10 +82,11 @@ class PreferencesFormTest : public QObject {
   test::FakeSound sound_;
   test::FakeUrls urls_;
   test::FakeSettings settings_;
+  test::FakeMailer mailer_;
   TQtTextMeasurer measurer_;
 
   std::unique_ptr<TCPlayerForm> MakeForm() {
-    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, settings_},
+    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mailer_, settings_},
                                                std::vector<std::string>{"-t"});
     form->show();
     form->StartUp();

@@ -241,7 +241,7 @@ TEST_F(LinkOpenerTest, WebLinksGoUnchangedToTheBrowserOrTheDesktop) {
   ASSERT_EQ(urls_.started.size(), 1u);
   EXPECT_EQ(urls_.started[0].second, address);
   EXPECT_TRUE(prompts_.messages.isEmpty());
-  EXPECT_TRUE(prompts_.questions.isEmpty());
+  EXPECT_TRUE(prompts_.confirmQuestions.isEmpty());
 
   links_.OpenUrl(address, {}, {});
   EXPECT_EQ(urls_.opened, QStringList({address}));
@@ -258,7 +258,7 @@ TEST_F(LinkOpenerTest, FilesAndOtherAddressesAskFirstProgramsAndOptionsAreRefuse
   const QString base = Q(dir_.Path().string());
 
   links_.OpenUrl(QStringLiteral("leaflet.pdf"), {}, base);  // No
-  EXPECT_EQ(prompts_.questions, QStringList({OpenFileQuestion(pdf)}));
+  EXPECT_EQ(prompts_.confirmQuestions, QStringList({OpenFileQuestion(pdf)}));
   EXPECT_TRUE(urls_.opened.isEmpty());
   prompts_.confirmAnswers = {true};
   links_.OpenUrl(QStringLiteral("leaflet.pdf"), {}, base);
@@ -266,13 +266,13 @@ TEST_F(LinkOpenerTest, FilesAndOtherAddressesAskFirstProgramsAndOptionsAreRefuse
 
   prompts_.confirmAnswers = {true};
   links_.OpenUrl(QStringLiteral("smb://server/share"), {}, base);
-  EXPECT_EQ(prompts_.questions.last(), OpenAddressQuestion(QStringLiteral("smb://server/share")));
+  EXPECT_EQ(prompts_.confirmQuestions.last(), OpenAddressQuestion(QStringLiteral("smb://server/share")));
   EXPECT_EQ(urls_.opened.last(), QStringLiteral("smb://server/share"));
 
-  const qsizetype asked = prompts_.questions.size();
+  const qsizetype asked = prompts_.confirmQuestions.size();
   links_.OpenUrl(QStringLiteral("run.sh"), QStringLiteral("/opt/browser"), base);
   links_.OpenUrl(QStringLiteral("-P evil"), QStringLiteral("/opt/browser"), base);
-  EXPECT_EQ(prompts_.questions.size(), asked);
+  EXPECT_EQ(prompts_.confirmQuestions.size(), asked);
   EXPECT_TRUE(urls_.started.empty());
   EXPECT_EQ(prompts_.messages, QStringList({RefusedProgramMessage("run.sh"), RefusedAddressMessage("-P evil")}));
   EXPECT_EQ(RefusedAddressMessage(QStringLiteral("a\nb")), RefusedAddressMessage(QStringLiteral("a\\u000ab")));
