@@ -27,6 +27,7 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
+#include "player/PageKeys.h"
 #include "player/DroppedFiles.h"
 #include "player/InstanceMacro.h"
 #include "player/KickstarterPath.h"
@@ -111,7 +112,7 @@ void TCPlayerForm::CreateMenus() {
   MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
   MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
   MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
-  MenExit = MakeAction(this, "MenExit", "E&xit");
+  MenExit = MakeAction(this, "MenExit", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q));
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
   MenShowMenu = MakeAction(this, "MenShowMenu", "Show &Menu", QKeySequence(Qt::CTRL | Qt::Key_M));
@@ -207,8 +208,8 @@ int TCPlayerForm::SwitchValue(char letter) const { return qrl::SwitchValue(argum
 
 void TCPlayerForm::StartUp() {
   SetLoadPhase({});
-  FrameWidth = frameGeometry().width() - client_->width();
-  FrameHeight = frameGeometry().height() - client_->height();
+  MeasureFrame();
+  FrameWidth = width() - client_->width();
   framesMeasured_ = true;
   const int p = SwitchValue('p');
   MenPresentation->setChecked((OpenPresMode && p != 0) || p >= 1);
@@ -271,7 +272,11 @@ void TCPlayerForm::ApplyCommandState() {
   apply(pnlButtons_->wsbNote, c.note);
   apply(pnlButtons_->wsbInfo, c.info);
   apply(pnlButtons_->wsbClose, c.closeButton);
-  menuBar()->setVisible(c.menuBarVisible);
+  if (menuBar()->isVisibleTo(this) != c.menuBarVisible) {
+    menuBar()->setVisible(c.menuBarVisible);
+    // The size limits read the menu bar's share of the window at once.
+    layout()->activate();
+  }
   if (pnlButtons_->isVisibleTo(this) != c.navBarVisible) {
     pnlButtons_->setVisible(c.navBarVisible);
     LayOutClient();
@@ -497,17 +502,16 @@ void TCPlayerForm::GoToPage(int page, bool silent) {
 
 void TCPlayerForm::ShowPage(int index, bool silent) {
   if (!flyer_ || index < 0 || index >= PageCount()) return;
-  TPlayerPage& background = *flyer_->Pages[0];
-  if (currentPage_ == 0)
-    for (TCKbOccurrence* o : background.WindowedList) windowed_->Show(o);
   TPlayerPage& page = *flyer_->Pages[static_cast<std::size_t>(index)];
   if (!page.Built) flyer_->BuildPage(index);
   pageBitmap_ = RenderPage(*flyer_, index);
   if (currentPage_ != 0)
     for (TCKbOccurrence* o : flyer_->Pages[currentPage_]->WindowedList) windowed_->Hide(o);
   currentPage_ = index;
+  // Background controls follow every rescale and draw over the new page; they lie under the
+  // page's own controls.
+  for (TCKbOccurrence* o : flyer_->Pages[0]->WindowedList) windowed_->Show(o);
   for (TCKbOccurrence* o : page.WindowedList) windowed_->Show(o);
-  // Background controls lie under the page's own; keep their stacking after a rescale.
   for (TCKbOccurrence* o : page.WindowedList) windowed_->Raise(o);
   ShowFlyer();
   pnlFlyer_->pbxFlyer->repaint();
@@ -533,11 +537,15 @@ void TCPlayerForm::pnlFlyerMouseMove(QPoint position) {
     pnlFlyer_->setCursor(PlayerCursor(shape, devicePixelRatioF()));
 }
 
-void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint position, QPoint globalPosition) {
+void TCPlayerForm::pnlFlyerMouseDown(QWidget* sender, Qt::MouseButton button, QPoint position,
+                                     QPoint globalPosition) {
   if (button == Qt::MiddleButton) return;
   TPointerHit hit;
   const bool pageShown = loadPhase_.Has(lpShow) && currentPage_ != 0 && flyer_;
-  if (pageShown)
+  // Only the flyer area is in flyer coordinates: a click on the nav bar, the menu bar or the
+  // black margin of presentation mode hits nothing on the page.
+  const bool onPage = sender == pnlFlyer_;
+  if (pageShown && onPage)
     hit = FindOccurrenceUnderPointer(flyer_->Pages[currentPage_]->DrawList, flyer_->Pages[0]->DrawList,
                                      button == Qt::LeftButton, position.x(), position.y());
   if (button == Qt::LeftButton) {
@@ -651,8 +659,11 @@ void TCPlayerForm::FullScreenClick() { RefitToFlyer(); }
 
 void TCPlayerForm::ShowMenuClick() {
   const bool on = MenShowMenu->isChecked();
+  const QSize client = client_->size();
   resizeAttached_ = false;
   SetShowMenu(on);
+  // The menu bar lies outside the client: the window grows or shrinks by it, the flyer area stays.
+  if (!presentationLayout_ && loadPhase_.Has(lpShow)) SetClientSize(client.width(), client.height());
   resizeAttached_ = true;
   savedShowMenu_ = MenShowMenu->isChecked();
   FormResize();
@@ -697,6 +708,13 @@ TScreenMetrics TCPlayerForm::ScreenMetrics() const {
 }
 
 int TCPlayerForm::CurrentFrameHeight() const { return height() - client_->height(); }
+
+void TCPlayerForm::MeasureFrame() {
+  // Qt's window size leaves out the window manager's decoration, as the limits and resize() do:
+  // what lies between window and client is the menu bar alone.
+  layout()->activate();
+  FrameHeight = height() - client_->height();
+}
 
 bool TCPlayerForm::NavBarShown() const { return pnlButtons_->isVisibleTo(this); }
 
@@ -828,7 +846,7 @@ void TCPlayerForm::ApplyPresentationMode() {
     pnlFlyer_->SetColour(Qt::black);
     setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowState(Qt::WindowFullScreen);
-    show();
+    ShowRecreated();
     UpdateTrackSizes();
     // Without a window manager nobody enlarges a full-screen window; cover the screen ourselves.
     if (const QScreen* screen = this->screen()) setGeometry(screen->geometry());
@@ -837,21 +855,31 @@ void TCPlayerForm::ApplyPresentationMode() {
     pnlFlyer_->SetColour(palette().color(QPalette::Button));
     if (presentationLayout_) {
       presentationLayout_ = false;
+      // The bars and the size limits change while the window is hidden for its new frame, and
+      // the placement goes with its mapping: a visible window clamped to the new limits would
+      // ask the window manager for a size that may arrive after the placement and overrule it.
+      setWindowFlag(Qt::FramelessWindowHint, false);
       ApplyCommandState();
       SetShowMenu(savedShowMenu_);
       SetShowNavBar(savedShowNavBar_);
-      setWindowFlag(Qt::FramelessWindowHint, false);
       setWindowState(savedWindowState_);
-      show();
       if (savedPlacement_.isValid()) setGeometry(savedPlacement_);
+      ShowRecreated();
     }
     LayOutClient();
-    FrameHeight = frameGeometry().height() - client_->height();
+    MeasureFrame();
     UpdateTrackSizes();
   }
   resizeAttached_ = attached;
   FormResize();
   setAcceptDrops(true);
+}
+
+void TCPlayerForm::ShowRecreated() {
+  show();
+  // Changing the frame recreates the window; without a window manager nobody would give the new
+  // one the keyboard, and the keys (Esc above all) would go nowhere.
+  activateWindow();
 }
 
 void TCPlayerForm::LayOutClient() {
@@ -866,6 +894,16 @@ void TCPlayerForm::LayOutClient() {
 
 // ---------------------------------------------------------------------------------------------
 // Window events.
+
+void TCPlayerForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Full screen belongs to presentation mode. A window manager that carries out the full-screen
+  // request of a presentation just left, after the leaving, is put right.
+  if (event->type() == QEvent::WindowStateChange && !presentationLayout_ && isFullScreen()) {
+    setWindowState(windowState() & ~Qt::WindowFullScreen);
+    if (savedPlacement_.isValid()) setGeometry(savedPlacement_);
+  }
+}
 
 void TCPlayerForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
@@ -896,6 +934,41 @@ void TCPlayerForm::closeEvent(QCloseEvent* event) {
   services_.sound.Stop();
   splash_->HideSplash(true);
   event->accept();
+}
+
+void TCPlayerForm::keyPressEvent(QKeyEvent* event) {
+  const TCommandState c = DeriveCommandState(CommandSnapshot());
+  switch (PageKeyFor(event->key(), event->modifiers())) {
+    case TPageKey::None:
+      QMainWindow::keyPressEvent(event);
+      return;
+    case TPageKey::Next:
+      if (c.nextPage) GoToPage(currentPage_ + 1, false);
+      break;
+    case TPageKey::Previous:
+      if (c.previousPage) GoToPage(currentPage_ - 1, false);
+      break;
+    case TPageKey::First:
+      if (c.firstPage) GoToPage(1, false);
+      break;
+    case TPageKey::Last:
+      if (c.lastPage) GoToPage(PageCount() - 1, false);
+      break;
+    case TPageKey::LeavePresentation:
+      if (!c.leavePresentation) return QMainWindow::keyPressEvent(event);
+      MenPresentation->setChecked(false);
+      ApplyPresentationMode();
+      break;
+  }
+  event->accept();
+}
+
+void TCPlayerForm::Terminate() {
+  terminating_ = true;
+  // Open dialogs would wait for an answer nobody gives any more.
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window != this && window->isVisible()) window->close();
+  RequestClose(true);
 }
 
 void TCPlayerForm::mousePressEvent(QMouseEvent* event) {

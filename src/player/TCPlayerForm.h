@@ -78,6 +78,11 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void SendFlyer(bool withKickstarter);
   const TFlyerSender& Sender() const { return *sender_; }
 
+  // Ends the program as Exit does, without asking anything (a termination signal).
+  void Terminate();
+  // True once Terminate has run: closing asks no questions.
+  bool Terminating() const { return terminating_; }
+
   // The application-wide exception handler: a plain message box.
   void HandleException(const std::exception& e);
 
@@ -152,7 +157,9 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void closeEvent(QCloseEvent* event) override;  // FormCloseQuery and FormClose
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;  // the page keys and Esc
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -181,6 +188,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void CentrePresentation();
   void ApplyScale();
   void LayOutClient();
+  void ShowRecreated();
   void UpdateTrackSizes();
   void SetClientSize(int width, int height);
   void PlayElementSound(const TCKbOccSound* sound);
@@ -205,6 +213,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   int SwitchValue(char letter) const;
   QSize ScreenSize() const;
   int CurrentFrameHeight() const;
+  void MeasureFrame();
   TScreenMetrics ScreenMetrics() const;
   bool NavBarShown() const;
 
@@ -212,6 +221,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   std::vector<std::string> arguments_;
   TLoadPhase loadPhase_;
   bool busyCursor_ = false;
+  bool terminating_ = false;
   std::unique_ptr<TFlyer> flyer_;
   QString fileName_;  // the flyer file, deleted on unload when DeleteOnClose
   std::unique_ptr<TWindowedControls> windowed_;

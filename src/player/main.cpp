@@ -6,12 +6,14 @@
 #include <functional>
 
 #include "elements/QtTextMeasurer.h"
+#include "format/TTempFiles.h"
 #include "player/ForwardLaunch.h"
 #include "player/TCPlayerForm.h"
 #include "player/TInstanceChannel.h"
 #include "player/TMailer.h"
 #include "player/TPrompts.h"
 #include "player/TSoundPlayer.h"
+#include "player/TTerminationSignals.h"
 #include "player/TUrlOpener.h"
 
 namespace {
@@ -46,6 +48,8 @@ int main(int argc, char* argv[]) {
 
   qrl::TInstanceChannel channel(qrl::TInstanceChannel::NameFor(QCoreApplication::applicationFilePath()));
   if (qrl::ForwardToRunningPlayer(channel, arguments)) return 0;
+  // Files of players that were killed before they could clean up.
+  qrl::TTempFiles::RemoveOrphans();
 
   qrl::TQtPrompts prompts;
   qrl::TQtSoundPlayer sound;
@@ -59,6 +63,8 @@ int main(int argc, char* argv[]) {
   QObject::connect(&channel, &qrl::TInstanceChannel::MacroReceived, &form, &qrl::TCPlayerForm::SystemExecuteMacro,
                    Qt::QueuedConnection);
   channel.Listen();
+  qrl::TTerminationSignals termination;
+  QObject::connect(&termination, &qrl::TTerminationSignals::Received, &form, &qrl::TCPlayerForm::Terminate);
   form.show();
   try {
     form.StartUp();
