@@ -38,6 +38,7 @@
 #include "render/FlyerArea.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
+#include "player/TFlyerOutput.h"
 #include "player/TFlyerPanel.h"
 #include "player/TNavBarPanel.h"
 #include "player/TPrompts.h"
@@ -93,6 +94,7 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   sizeMoveTimer_.setSingleShot(true);
   connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
   yellowForm_ = new TYellowForm(this);
+  output_ = std::make_unique<TFlyerOutput>(services_.prompts, this);
   connect(yellowForm_, &TYellowForm::Closed, this, [this] { pnlButtons_->wsbNote->setChecked(false); });
   connect(qApp, &QGuiApplication::commitDataRequest, this, &TCPlayerForm::CommitData);
 
@@ -121,6 +123,8 @@ void TCPlayerForm::CreateMenus() {
   MenSaveAs = MakeAction(this, "MenSaveAs", "Save &As...");
   MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
   MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
+  MenPrint = MakeAction(this, "MenPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P));
+  MenSnapshot = MakeAction(this, "MenSnapshot", "Snaps&hot BMP");
   MenExit = MakeAction(this, "MenExit", "E&xit");
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
@@ -134,12 +138,11 @@ void TCPlayerForm::CreateMenus() {
   MenAboutCustom->setVisible(false);
 
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-  fileMenu_->addAction(MenOpen);
-  fileMenu_->addAction(MenClose);
-  fileMenu_->addSeparator();
-  fileMenu_->addActions({MenSave, MenSaveAs});
+  fileMenu_->addActions({MenOpen, MenSave, MenSaveAs, MenClose});
   fileMenu_->addSeparator();
   fileMenu_->addActions({MenSend, MenSendKick});
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenPrint, MenSnapshot});
   fileMenu_->addSeparator();
   fileMenu_->addAction(MenExit);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -156,11 +159,16 @@ void TCPlayerForm::CreateMenus() {
   PupFlyer->setObjectName(QStringLiteral("PupFlyer"));
   PupCopyText = PupFlyer->addAction(QStringLiteral("&Copy Text to Clipboard"));
   PupCopyText->setObjectName(QStringLiteral("PupCopyText"));
+  PupPrintText = PupFlyer->addAction(QStringLiteral("Print this &Text"));
+  PupPrintText->setObjectName(QStringLiteral("PupPrintText"));
+  PupPrintPage = PupFlyer->addAction(QStringLiteral("&Print Page..."));
+  PupPrintPage->setObjectName(QStringLiteral("PupPrintPage"));
   PupOpenWebPage = PupFlyer->addAction(QStringLiteral("&Open Web Page"));
   PupOpenWebPage->setObjectName(QStringLiteral("PupOpenWebPage"));
   N4 = PupFlyer->addSeparator();
   PupFlyer->addActions({PupPresentation, PupFullScreen, PupShowMenu, PupShowNavBar});
   PupCopyText->setVisible(false);
+  PupPrintText->setVisible(false);
   PupOpenWebPage->setVisible(false);
 
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
@@ -177,6 +185,18 @@ void TCPlayerForm::CreateMenus() {
   connect(MenAbout, &QAction::triggered, this, [this] { ShowAbout(false); });
   connect(MenAboutCustom, &QAction::triggered, this, [this] { ShowAbout(true); });
   connect(PupCopyText, &QAction::triggered, this, &TCPlayerForm::PupCopyTextClick);
+  connect(PupPrintText, &QAction::triggered, this, [this] {
+    if (auto* text = dynamic_cast<TCKbOccTekst*>(popupText_))
+      RunOutput([text](TFlyerOutput& o) { o.PrintText(LinesFromCp1252(text->Lines)); });
+  });
+  const auto printPages = [this] {
+    if (flyer_) RunOutput([this](TFlyerOutput& o) { o.PrintPages(*flyer_, fileName_, currentPage_); });
+  };
+  connect(MenPrint, &QAction::triggered, this, printPages);
+  connect(PupPrintPage, &QAction::triggered, this, printPages);
+  connect(MenSnapshot, &QAction::triggered, this, [this] {
+    RunOutput([this](TFlyerOutput& o) { o.Snapshot(*client_, fileName_); });
+  });
   connect(PupOpenWebPage, &QAction::triggered, this, &TCPlayerForm::PupOpenWebPageClick);
 }
 
@@ -209,6 +229,9 @@ void TCPlayerForm::CreateClient() {
   connect(pnlButtons_->wsbMute, &QAbstractButton::clicked, this, &TCPlayerForm::wsbMuteClick);
   connect(pnlButtons_->wsbClose, &QAbstractButton::clicked, this, &TCPlayerForm::wsbCloseClick);
   connect(pnlButtons_->wsbNote, &QAbstractButton::clicked, this, &TCPlayerForm::wsbNoteClick);
+  connect(pnlButtons_->wsbInfo, &QAbstractButton::clicked, this, [this] {
+    if (flyer_) RunOutput([this](TFlyerOutput& o) { o.ShowInfo(flyer_->InfoSections); });
+  });
   connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
   connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
   connect(this, &TCPlayerForm::PopupRequested, this, [this](QPoint at) { PupFlyer->popup(at); });
@@ -278,6 +301,10 @@ void TCPlayerForm::ApplyCommandState() {
   MenFullScreen->setVisible(c.fullScreenVisible);
   MenFullScreen->setEnabled(c.fullScreenEnabled);
   N4->setVisible(c.printPage);
+  PupPrintPage->setVisible(c.printPage);
+  MenPrint->setEnabled(c.print);
+  MenSnapshot->setVisible(c.snapshotVisible);
+  MenSnapshot->setEnabled(c.snapshot);
   const auto apply = [](QWidget* control, TControlState state) {
     control->setVisible(state.visible);
     control->setEnabled(state.enabled);
@@ -468,6 +495,14 @@ void TCPlayerForm::SendFlyer(bool withKickstarter) {
   sender_->SendFlyer(withKickstarter, hooks);
 }
 
+void TCPlayerForm::RunOutput(const std::function<void(TFlyerOutput&)>& command) {
+  try {
+    command(*output_);
+  } catch (const std::exception& e) {
+    HandleException(e);
+  }
+}
+
 void TCPlayerForm::HandleException(const std::exception& e) {
   services_.prompts.ShowMessage(FromUtf8OrCp1252(HandleExceptionMessage(e, Switch('d'))));
 }
@@ -540,7 +575,7 @@ void TCPlayerForm::InfoRead(TFlyer& flyer) {
 
 void TCPlayerForm::ScanEnded(TFlyer& flyer) {
   SetLoadPhase(loadPhase_.Without(lpLoading));
-  yellowForm_->SetLines(NoteLinesFromCp1252(flyer.NoteLines));
+  yellowForm_->SetLines(LinesFromCp1252(flyer.NoteLines));
   yellowForm_->PlaceRelativeToOwner(flyer.NoteBounds);
   if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
 }
@@ -637,6 +672,7 @@ void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint po
   if (button != Qt::RightButton) return;
   const TPopupItems items = PopupItemsFor(pageShown, hit);
   PupCopyText->setVisible(items.copyText);
+  PupPrintText->setVisible(items.copyText);
   PupOpenWebPage->setVisible(items.openWebPage);
   if (items.popupText) popupText_ = items.popupText;
   if (items.popupLink) popupLink_ = items.popupLink;

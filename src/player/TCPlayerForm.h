@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QTimer>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,7 @@ class TSplashController;
 class TTextMeasurer;
 class TUrlOpener;
 class TWindowedControls;
+class TFlyerOutput;
 class TYellowForm;
 
 // The platform services the window uses; the caller keeps them alive longer than the window.
@@ -81,6 +83,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // user cancels, or the save does not happen.
   bool ConfirmNoteSaved(const QString& question);
   TYellowForm* YellowForm() const { return yellowForm_; }
+  // The Info window, printing and the snapshot.
+  TFlyerOutput& Output() const { return *output_; }
   // The open flyer's file.
   const QString& FileName() const { return fileName_; }
   // A request from a later start of the player: "[OPEN("path")]" or "[QUIT]".
@@ -139,6 +143,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   QAction* MenClose;
   QAction* MenSave;
   QAction* MenSaveAs;
+  QAction* MenPrint;
+  QAction* MenSnapshot;
   QAction* MenSend;
   QAction* MenSendKick;
   QAction* MenExit;
@@ -150,6 +156,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   QAction* MenAboutCustom;
   QMenu* PupFlyer;
   QAction* PupCopyText;
+  QAction* PupPrintText;
+  QAction* PupPrintPage;
   QAction* PupOpenWebPage;
   QAction* N4;
   QAction* PupPresentation;
@@ -212,6 +220,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void ShowNavBarClick();
   void PupCopyTextClick();
   void wsbNoteClick();
+  // Runs a command of the flyer's output; what it raises goes to HandleException.
+  void RunOutput(const std::function<void(TFlyerOutput&)>& command);
   void CommitData(QSessionManager& manager);
   void PupOpenWebPageClick();
   void pbxFlyerPaint(QPainter& painter);
@@ -238,6 +248,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TCKbOccurrence* popupLink_ = nullptr;
   TSplashController* splash_;
   TYellowForm* yellowForm_ = nullptr;
+  std::unique_ptr<TFlyerOutput> output_;
   std::unique_ptr<TFlyerSender> sender_;
   QMenu* fileMenu_ = nullptr;
   QWidget* client_ = nullptr;
