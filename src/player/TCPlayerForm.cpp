@@ -57,6 +57,7 @@ namespace {
 constexpr int kStartSplashMs = 3000;
 constexpr int kLoadSplashMs = 2000;
 constexpr int kSizeMoveSettleMs = 250;  // a user's resize counts as finished after this pause
+constexpr int kModalRetryMs = 250;      // how often a request from a later start waits for a dialog
 const char* const kNoteQuestion = "Text in Note has changed. Do you wish to save changes?";
 
 QString AppTitle() { return QString::fromLatin1(kApplicationTitle); }
@@ -472,6 +473,11 @@ void TCPlayerForm::CommitData(QSessionManager& manager) {
 void TCPlayerForm::wsbNoteClick() { yellowForm_->setVisible(pnlButtons_->wsbNote->isChecked()); }
 
 void TCPlayerForm::SystemExecuteMacro(const QString& macro) {
+  // Not while a dialog or question waits for the user: what it asks about must stay as it is.
+  if (QApplication::activeModalWidget() != nullptr) {
+    QTimer::singleShot(kModalRetryMs, this, [this, macro] { SystemExecuteMacro(macro); });
+    return;
+  }
   const TInstanceMacro request = ParseInstanceMacro(macro.toStdString());
   if (request.Command == "OPEN") {
     raise();
