@@ -23,7 +23,7 @@ work=$(mktemp -d)
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
+  [ -n "${E2E_KEEP:-}" ] && cp -r "$work" "$E2E_KEEP"; rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL ($session): $*"; [ -f "$work/player.log" ] && cat "$work/player.log"; exit 1; }
@@ -106,6 +106,10 @@ session() {
   # The demo flyer, muted, with the start-up splash: sizes after every display toggle, page keys.
   start 'Quireleaf demo flyer' -s "$demo"
   sleep 2  # the loading splash stays up for two seconds
+  # The demo's note window opens over the page: the nav bar's Note button puts it away.
+  geometry
+  xdotool mousemove --window "$window" $((W - 186 + 28)) $((H - 15)) click 1
+  sleep 0.7
   client_is 640 $((menu + 370)) "start"
   same_page "$work/demo1.png" demo-start
   key ctrl+m

@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
+#include <QSessionManager>
 #include <QUrl>
 #include <cmath>
 #include <filesystem>
@@ -27,21 +28,25 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
+#include "player/FlyerSaving.h"
 #include "player/PageKeys.h"
 #include "player/DroppedFiles.h"
 #include "player/InstanceMacro.h"
 #include "player/KickstarterPath.h"
+#include "player/NoteText.h"
 #include "player/TFlyerSender.h"
 #include "player/PointerSearch.h"
 #include "render/FlyerArea.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
+#include "player/TFlyerOutput.h"
 #include "player/TFlyerPanel.h"
 #include "player/TNavBarPanel.h"
 #include "player/TPrompts.h"
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
 #include "player/TWindowedControls.h"
+#include "player/TYellowForm.h"
 #include "windows/NavGlyphs.h"
 #include "windows/PlayerCursors.h"
 #include "windows/TCustomSplashForm.h"
@@ -53,6 +58,8 @@ namespace {
 constexpr int kStartSplashMs = 3000;
 constexpr int kLoadSplashMs = 2000;
 constexpr int kSizeMoveSettleMs = 250;  // a user's resize counts as finished after this pause
+constexpr int kModalRetryMs = 250;      // how often a request from a later start waits for a dialog
+const char* const kNoteQuestion = "Text in Note has changed. Do you wish to save changes?";
 
 QString AppTitle() { return QString::fromLatin1(kApplicationTitle); }
 
@@ -88,6 +95,10 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   CreateClient();
   sizeMoveTimer_.setSingleShot(true);
   connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
+  yellowForm_ = new TYellowForm(this);
+  output_ = std::make_unique<TFlyerOutput>(services_.prompts, this);
+  connect(yellowForm_, &TYellowForm::Closed, this, [this] { pnlButtons_->wsbNote->setChecked(false); });
+  connect(qApp, &QGuiApplication::commitDataRequest, this, &TCPlayerForm::CommitData);
 
   // FormCreate.
   SetLoadPhase({});
@@ -110,8 +121,12 @@ TCPlayerForm::~TCPlayerForm() {
 void TCPlayerForm::CreateMenus() {
   MenOpen = MakeAction(this, "MenOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
   MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
+  MenSave = MakeAction(this, "MenSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S));
+  MenSaveAs = MakeAction(this, "MenSaveAs", "Save &As...");
   MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
   MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
+  MenPrint = MakeAction(this, "MenPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P));
+  MenSnapshot = MakeAction(this, "MenSnapshot", "Snaps&hot BMP");
   MenExit = MakeAction(this, "MenExit", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q));
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
@@ -125,10 +140,11 @@ void TCPlayerForm::CreateMenus() {
   MenAboutCustom->setVisible(false);
 
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-  fileMenu_->addAction(MenOpen);
-  fileMenu_->addAction(MenClose);
+  fileMenu_->addActions({MenOpen, MenSave, MenSaveAs, MenClose});
   fileMenu_->addSeparator();
   fileMenu_->addActions({MenSend, MenSendKick});
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenPrint, MenSnapshot});
   fileMenu_->addSeparator();
   fileMenu_->addAction(MenExit);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -145,15 +161,22 @@ void TCPlayerForm::CreateMenus() {
   PupFlyer->setObjectName(QStringLiteral("PupFlyer"));
   PupCopyText = PupFlyer->addAction(QStringLiteral("&Copy Text to Clipboard"));
   PupCopyText->setObjectName(QStringLiteral("PupCopyText"));
+  PupPrintText = PupFlyer->addAction(QStringLiteral("Print this &Text"));
+  PupPrintText->setObjectName(QStringLiteral("PupPrintText"));
+  PupPrintPage = PupFlyer->addAction(QStringLiteral("&Print Page..."));
+  PupPrintPage->setObjectName(QStringLiteral("PupPrintPage"));
   PupOpenWebPage = PupFlyer->addAction(QStringLiteral("&Open Web Page"));
   PupOpenWebPage->setObjectName(QStringLiteral("PupOpenWebPage"));
   N4 = PupFlyer->addSeparator();
   PupFlyer->addActions({PupPresentation, PupFullScreen, PupShowMenu, PupShowNavBar});
   PupCopyText->setVisible(false);
+  PupPrintText->setVisible(false);
   PupOpenWebPage->setVisible(false);
 
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
   connect(MenClose, &QAction::triggered, this, [this] { RequestClose(false); });
+  connect(MenSave, &QAction::triggered, this, [this] { SaveFlyer(false); });
+  connect(MenSaveAs, &QAction::triggered, this, [this] { SaveFlyer(true); });
   connect(MenSend, &QAction::triggered, this, [this] { SendFlyer(false); });
   connect(MenSendKick, &QAction::triggered, this, [this] { SendFlyer(true); });
   connect(MenExit, &QAction::triggered, this, &QWidget::close);
@@ -164,6 +187,18 @@ void TCPlayerForm::CreateMenus() {
   connect(MenAbout, &QAction::triggered, this, [this] { ShowAbout(false); });
   connect(MenAboutCustom, &QAction::triggered, this, [this] { ShowAbout(true); });
   connect(PupCopyText, &QAction::triggered, this, &TCPlayerForm::PupCopyTextClick);
+  connect(PupPrintText, &QAction::triggered, this, [this] {
+    if (auto* text = dynamic_cast<TCKbOccTekst*>(popupText_))
+      RunOutput([text](TFlyerOutput& o) { o.PrintText(LinesFromCp1252(text->Lines)); });
+  });
+  const auto printPages = [this] {
+    if (flyer_) RunOutput([this](TFlyerOutput& o) { o.PrintPages(*flyer_, fileName_, currentPage_); });
+  };
+  connect(MenPrint, &QAction::triggered, this, printPages);
+  connect(PupPrintPage, &QAction::triggered, this, printPages);
+  connect(MenSnapshot, &QAction::triggered, this, [this] {
+    RunOutput([this](TFlyerOutput& o) { o.Snapshot(*client_, fileName_); });
+  });
   connect(PupOpenWebPage, &QAction::triggered, this, &TCPlayerForm::PupOpenWebPageClick);
 }
 
@@ -195,6 +230,10 @@ void TCPlayerForm::CreateClient() {
   connect(pnlButtons_->wsbPageDown, &QAbstractButton::clicked, this, &TCPlayerForm::wsbPageDownClick);
   connect(pnlButtons_->wsbMute, &QAbstractButton::clicked, this, &TCPlayerForm::wsbMuteClick);
   connect(pnlButtons_->wsbClose, &QAbstractButton::clicked, this, &TCPlayerForm::wsbCloseClick);
+  connect(pnlButtons_->wsbNote, &QAbstractButton::clicked, this, &TCPlayerForm::wsbNoteClick);
+  connect(pnlButtons_->wsbInfo, &QAbstractButton::clicked, this, [this] {
+    if (flyer_) RunOutput([this](TFlyerOutput& o) { o.ShowInfo(flyer_->InfoSections); });
+  });
   connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
   connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
   connect(this, &TCPlayerForm::PopupRequested, this, [this](QPoint at) { PupFlyer->popup(at); });
@@ -254,6 +293,8 @@ TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
 void TCPlayerForm::ApplyCommandState() {
   const TCommandState c = DeriveCommandState(CommandSnapshot());
   MenClose->setEnabled(c.close);
+  MenSave->setEnabled(c.save);
+  MenSaveAs->setEnabled(c.save);
   MenSend->setEnabled(c.send);
   MenSendKick->setEnabled(c.send);
   MenSendKick->setVisible(c.sendKickVisible);
@@ -262,6 +303,10 @@ void TCPlayerForm::ApplyCommandState() {
   MenFullScreen->setVisible(c.fullScreenVisible);
   MenFullScreen->setEnabled(c.fullScreenEnabled);
   N4->setVisible(c.printPage);
+  PupPrintPage->setVisible(c.printPage);
+  MenPrint->setEnabled(c.print);
+  MenSnapshot->setVisible(c.snapshotVisible);
+  MenSnapshot->setEnabled(c.snapshot);
   const auto apply = [](QWidget* control, TControlState state) {
     control->setVisible(state.visible);
     control->setEnabled(state.enabled);
@@ -330,6 +375,11 @@ void TCPlayerForm::RequestClose(bool closeApp) {
 bool TCPlayerForm::CloseFlyer() {
   services_.sound.Stop();
   if (!Switch('t')) splash_->HideSplash(true);
+  if (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion))) {
+    // The flyer stays open: a close waiting for the builder is over too.
+    SetLoadPhase(loadPhase_.Without(lpCloseReq).Without(lpCloseApp));
+    return false;
+  }
   UnloadFlyer();
   pnlFlyer_->update();
   if (loadPhase_.Has(lpCloseApp)) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -340,6 +390,8 @@ void TCPlayerForm::UnloadFlyer() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   services_.sound.Stop();
   windowed_->Clear();
+  yellowForm_->hide();
+  pnlButtons_->wsbNote->setChecked(false);
   if (flyer_) {
     flyer_->TempFiles().DeleteAllTempFiles();
     setWindowTitle(FlyerTitle + QStringLiteral(" (closing)"));
@@ -377,7 +429,60 @@ void TCPlayerForm::UnloadFlyer() {
   fileName_.clear();
 }
 
+bool TCPlayerForm::SaveFlyer(bool saveAs) {
+  if (!loadPhase_.Has(lpOpened) || !flyer_) return false;
+  QString target = fileName_;
+  if (saveAs) {
+    const TSaveDialogSetup setup = SaveDialogSetup(fileName_, LastFlyerDir, !sender_->KickstarterPath().isEmpty());
+    target = services_.prompts.SaveFlyerDialog(setup.directory, setup.fileName, setup.filters, setup.filterIndex);
+    if (target.isEmpty()) return false;
+  }
+  // A failure is shown here and counts as not saved, so that no way of closing goes on to lose
+  // the note after it.
+  try {
+    const TStoredNote note = NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds});
+    WriteNoteCopy(fileName_, target, note, sender_->KickstarterPath());
+    flyer_->NoteLines = note.lines;
+    flyer_->NoteBounds = note.bounds;
+  } catch (const std::exception& e) {
+    HandleException(e);
+    return false;
+  }
+  fileName_ = target;
+  const std::string title = flyer_->InfoValue("Flyer Info", "Title");
+  setWindowTitle(title.empty() ? fileName_ : FromCp1252(title));
+  DeleteOnClose = false;
+  FlyerTitle = windowTitle();
+  yellowForm_->NoteModified = false;
+  return true;
+}
+
+bool TCPlayerForm::ConfirmNoteSaved(const QString& question) {
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened)) return true;
+  switch (services_.prompts.AskYesNoCancel(question)) {
+    case TAnswer::Yes: return SaveFlyer(true);
+    case TAnswer::No: return true;
+    case TAnswer::Cancel: return false;
+  }
+  return false;
+}
+
+void TCPlayerForm::CommitData(QSessionManager& manager) {
+  // The desktop session is ending: the same question as any other way out, when it may be asked.
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened) || !manager.allowsInteraction()) return;
+  const bool goOn = ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion));
+  manager.release();
+  if (!goOn) manager.cancel();
+}
+
+void TCPlayerForm::wsbNoteClick() { yellowForm_->setVisible(pnlButtons_->wsbNote->isChecked()); }
+
 void TCPlayerForm::SystemExecuteMacro(const QString& macro) {
+  // Not while a dialog or question waits for the user: what it asks about must stay as it is.
+  if (QApplication::activeModalWidget() != nullptr) {
+    QTimer::singleShot(kModalRetryMs, this, [this, macro] { SystemExecuteMacro(macro); });
+    return;
+  }
   const TInstanceMacro request = ParseInstanceMacro(macro.toStdString());
   if (request.Command == "OPEN") {
     raise();
@@ -392,13 +497,21 @@ void TCPlayerForm::SystemExecuteMacro(const QString& macro) {
 void TCPlayerForm::SendFlyer(bool withKickstarter) {
   TSendHooks hooks;
   hooks.FileName = [this] { return fileName_; };
-  hooks.NoteModified = [] { return false; };
-  hooks.SaveAs = [] { return false; };
+  hooks.NoteModified = [this] { return yellowForm_->NoteModified; };
+  hooks.SaveAs = [this] { return SaveFlyer(true); };
   hooks.WriteFlyerCopy = [this](const QString& target) {
-    WriteFlyerCopy(fileName_.toStdString(), target.toStdString(), flyer_->NoteLines, flyer_->NoteBounds,
-                   sender_->KickstarterPath().toStdString());
+    WriteNoteCopy(fileName_, target, NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds}),
+                  sender_->KickstarterPath());
   };
   sender_->SendFlyer(withKickstarter, hooks);
+}
+
+void TCPlayerForm::RunOutput(const std::function<void(TFlyerOutput&)>& command) {
+  try {
+    command(*output_);
+  } catch (const std::exception& e) {
+    HandleException(e);
+  }
 }
 
 void TCPlayerForm::HandleException(const std::exception& e) {
@@ -415,6 +528,7 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
   currentPage_ = 0;
   pnlButtons_->wsbMute->setChecked(Switch('s'));
   pnlButtons_->wsbNote->setChecked(false);
+  yellowForm_->SetLines({});
   SetLoadPhase({lpLoading, lpBuilding});
   bool result = false;
   fileName_ = path;
@@ -436,11 +550,10 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
     }
     if (outcome == TLoadResult::lrComplete || outcome == TLoadResult::lrClosedAfterBuild)
       SetLoadPhase(loadPhase_.Without(lpBuilding).With(lpOpened));
-    if (outcome == TLoadResult::lrComplete) {
+    // A close that finds a changed note may be cancelled: the flyer then stays open.
+    if (outcome == TLoadResult::lrComplete || !CloseFlyer()) {
       setWindowTitle(FlyerTitle);
       result = true;
-    } else {
-      CloseFlyer();
     }
   } catch (const std::exception& e) {
     UnloadFlyer();
@@ -457,8 +570,8 @@ void TCPlayerForm::ProcessEvents() { QApplication::processEvents(); }
 
 bool TCPlayerForm::CloseRequested() { return loadPhase_.Has(lpCloseReq); }
 
-// The note window arrives with saving; until then no note can hold unsaved changes.
-bool TCPlayerForm::MustFinishBuilding() { return false; }
+// A changed note on a shown flyer can only be saved once every page is built.
+bool TCPlayerForm::MustFinishBuilding() { return loadPhase_.Has(lpShow) && yellowForm_->NoteModified; }
 
 void TCPlayerForm::InfoRead(TFlyer& flyer) {
   FlyerTitle = FromCp1252(flyer.FlyerTitle);
@@ -473,6 +586,8 @@ void TCPlayerForm::InfoRead(TFlyer& flyer) {
 
 void TCPlayerForm::ScanEnded(TFlyer& flyer) {
   SetLoadPhase(loadPhase_.Without(lpLoading));
+  yellowForm_->SetLines(LinesFromCp1252(flyer.NoteLines));
+  yellowForm_->PlaceRelativeToOwner(flyer.NoteBounds);
   if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
 }
 
@@ -484,6 +599,11 @@ void TCPlayerForm::FirstPageReady(TFlyer&) {
 
 void TCPlayerForm::ShowFlyer() {
   if (loadPhase_.Has(lpShow)) return;
+  if (flyer_ && !flyer_->NoteLines.empty()) {
+    pnlButtons_->wsbNote->setChecked(true);
+    yellowForm_->show();
+  }
+  yellowForm_->NoteModified = false;
   SetLoadPhase(loadPhase_.With(lpShow));
   SetShowMenu(MenShowMenu->isChecked());
   SetShowNavBar(MenShowNavbar->isChecked());
@@ -566,6 +686,7 @@ void TCPlayerForm::pnlFlyerMouseDown(QWidget* sender, Qt::MouseButton button, QP
   if (button != Qt::RightButton) return;
   const TPopupItems items = PopupItemsFor(pageShown, hit);
   PupCopyText->setVisible(items.copyText);
+  PupPrintText->setVisible(items.copyText);
   PupOpenWebPage->setVisible(items.openWebPage);
   if (items.popupText) popupText_ = items.popupText;
   if (items.popupLink) popupLink_ = items.popupLink;

@@ -3,6 +3,7 @@
 // presentation mode.
 
 #include <QAction>
+#include <QDialog>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -555,6 +556,17 @@ class PlayerFormTest : public QObject {
     form->SystemExecuteMacro(QStringLiteral("[OPEN]"));
     QCOMPARE(prompts_.dialogsShown, 1);
     QCOMPARE(form->windowTitle(), QStringLiteral("Downloaded"));
+    // While a dialog waits for the user, a request waits for the dialog.
+    WriteClickFlyer(dir_->File("b.qrl"), "Beta");
+    {
+      QDialog dialog(form.get());
+      dialog.setModal(true);
+      dialog.show();
+      form->SystemExecuteMacro(QStringLiteral("[OPEN(\"%1\")]").arg(Path("b.qrl")));
+      QTest::qWait(400);
+      QCOMPARE(form->windowTitle(), QStringLiteral("Downloaded"));
+    }
+    QTRY_COMPARE(form->windowTitle(), QStringLiteral("Beta"));
     form->SystemExecuteMacro(QStringLiteral("[QUIT]"));
     QTRY_VERIFY(!form->isVisible());
     QVERIFY(form->LoadPhase().Empty());
