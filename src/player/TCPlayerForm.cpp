@@ -97,6 +97,8 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
   yellowForm_ = new TYellowForm(this);
   output_ = std::make_unique<TFlyerOutput>(services_.prompts, this);
+  // Ctrl+S saves also while the reader types in the note.
+  yellowForm_->addAction(MenSave);
   connect(yellowForm_, &TYellowForm::Closed, this, [this] { pnlButtons_->wsbNote->setChecked(false); });
   connect(qApp, &QGuiApplication::commitDataRequest, this, &TCPlayerForm::CommitData);
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -38,7 +39,7 @@ const QString kQuestion = QStringLiteral("Text in Note has changed. Do you wish 
 std::string BinDir() { return QRL_BINARY_DIR "/bin"; }
 
 void WriteNoteFlyer(const std::string& path, const std::string& title, const TStrings& noteLines = {},
-                    TNoteBounds bounds = TNoteBounds::FromSize(30, 40, 200, 100)) {
+                    TNoteBounds bounds = TNoteBounds::FromSize(30, 40, 200, 100), int pages = 1) {
   TFlyerDesc f;
   TInfoDesc info;
   info.Sections = {{0, "Flyer Info", {{"Title", {title}}}}};
@@ -55,7 +56,7 @@ void WriteNoteFlyer(const std::string& path, const std::string& title, const TSt
   TPageDesc page;
   page.Refs = {{1, 1, 0}};
   f.Blocks.push_back(background);
-  f.Blocks.push_back(page);
+  for (int i = 0; i < pages; ++i) f.Blocks.push_back(page);
   WriteFlyerFile(f, path);
 }
 
@@ -285,6 +286,32 @@ class NoteSavingTest : public QObject {
     prompts_.answers = {TAnswer::No};
     QVERIFY(form->close());
     QVERIFY(!LoadNote(dir_->File("b.qrl")).present);
+  }
+
+  void aCloseWhileBuildingWaitsForTheBuilderWhenTheNoteChanged() {
+    WriteNoteFlyer(dir_->File("long.qrl"), "Long", {}, {}, 40);
+    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mail_},
+                                               std::vector<std::string>{"-t"});
+    form->show();
+    QTimer typist;
+    bool whileBuilding = false;
+    connect(&typist, &QTimer::timeout, form.get(), [&] {
+      if (!form->LoadPhase().Has(lpShow)) return;
+      typist.stop();
+      whileBuilding = form->LoadPhase().Has(lpBuilding);
+      Type(*form, QStringLiteral("typed while building"));
+      form->RequestClose(false);
+    });
+    typist.start(0);
+    form->RequestOpen(Path("long.qrl"));
+    QVERIFY(whileBuilding);
+    // Every page was built so that the note could be saved; the question came once the builder
+    // was done, and Cancel keeps the flyer.
+    QCOMPARE(prompts_.questions, QStringList({kQuestion}));
+    QVERIFY(form->LoadPhase().Has(lpOpened));
+    QVERIFY(!form->LoadPhase().Has(lpBuilding));
+    for (const auto& page : form->Flyer()->Pages) QVERIFY(page->Built);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Long"));
   }
 
   void aFailingWriteLeavesTheTargetAndTheFlyerAsTheyWere() {
