@@ -27,10 +27,7 @@
 
 namespace qrl {
 
-using test::FakeMailer;
 using test::FakePrompts;
-using test::FakeSound;
-using test::FakeUrls;
 
 namespace {
 
@@ -90,14 +87,11 @@ class NoteSavingTest : public QObject {
 
  private:
   std::unique_ptr<test::TempDir> dir_;
-  FakePrompts prompts_;
-  FakeSound sound_;
-  FakeUrls urls_;
-  FakeMailer mail_;
-  TQtTextMeasurer measurer_;
+  test::FakeServices fakes_;
+  FakePrompts& prompts_ = fakes_.prompts;
 
   std::unique_ptr<TCPlayerForm> OpenForm(const QString& path) {
-    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mail_},
+    auto form = std::make_unique<TCPlayerForm>(fakes_.Services(),
                                                std::vector<std::string>{"-t"});
     form->show();
     form->StartUp();
@@ -120,8 +114,6 @@ class NoteSavingTest : public QObject {
   void init() {
     dir_ = std::make_unique<test::TempDir>();
     prompts_ = FakePrompts();
-    sound_ = FakeSound();
-    urls_ = FakeUrls();
   }
   void cleanup() { dir_.reset(); }
 
@@ -290,7 +282,7 @@ class NoteSavingTest : public QObject {
 
   void aCloseWhileBuildingWaitsForTheBuilderWhenTheNoteChanged() {
     WriteNoteFlyer(dir_->File("long.qrl"), "Long", {}, {}, 40);
-    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mail_},
+    auto form = std::make_unique<TCPlayerForm>(fakes_.Services(),
                                                std::vector<std::string>{"-t"});
     form->show();
     QTimer typist;

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "elements/QtTextMeasurer.h"
+#include "player/TCPlayerForm.h"
 #include "player/TMailer.h"
 #include "player/TPrompts.h"
 #include "player/TSoundPlayer.h"
@@ -102,6 +104,17 @@ class FakeMailer : public TMailer {
     sent.push_back({attachment, body, bytes});
     done(succeed);
   }
+};
+
+// One of each scripted service, and the window's services made of them.
+struct FakeServices {
+  FakePrompts prompts;
+  FakeSound sound;
+  FakeUrls urls;
+  FakeMailer mail;
+  TQtTextMeasurer measurer;
+
+  TPlayerServices Services() { return {prompts, sound, urls, measurer, mail}; }
 };
 
 }  // namespace qrl::test

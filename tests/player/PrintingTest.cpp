@@ -29,10 +29,7 @@
 
 namespace qrl {
 
-using test::FakeMailer;
 using test::FakePrompts;
-using test::FakeSound;
-using test::FakeUrls;
 
 namespace {
 
@@ -105,14 +102,11 @@ class PrintingTest : public QObject {
 
  private:
   std::unique_ptr<test::TempDir> dir_;
-  FakePrompts prompts_;
-  FakeSound sound_;
-  FakeUrls urls_;
-  FakeMailer mail_;
-  TQtTextMeasurer measurer_;
+  test::FakeServices fakes_;
+  FakePrompts& prompts_ = fakes_.prompts;
 
   std::unique_ptr<TCPlayerForm> OpenForm(const QString& path, std::vector<std::string> arguments = {"-t"}) {
-    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mail_}, arguments);
+    auto form = std::make_unique<TCPlayerForm>(fakes_.Services(), arguments);
     form->show();
     form->StartUp();
     form->RequestOpen(path);
