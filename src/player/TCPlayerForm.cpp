@@ -377,7 +377,10 @@ void TCPlayerForm::RequestClose(bool closeApp) {
 bool TCPlayerForm::CloseFlyer() {
   services_.sound.Stop();
   if (!Switch('t')) splash_->HideSplash(true);
-  if (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion))) {
+  // A request that slips in while pages print (from another start of the player, say) would
+  // pull the flyer from under the printer: it stays open.
+  if (output_->Printing() ||
+      (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion)))) {
     // The flyer stays open: a close waiting for the builder is over too.
     SetLoadPhase(loadPhase_.Without(lpCloseReq).Without(lpCloseApp));
     return false;

@@ -40,6 +40,11 @@ bool TFlyerOutput::PrintPages(TFlyer& flyer, const QString& fileName, int curren
   // The progress window goes on every path, also when printing fails.
   const std::unique_ptr<TFormPrinting> progress = std::make_unique<TFormPrinting>(owner_);
   progress->SetProgressFile(fileName);
+  printing_ = true;
+  const struct TPrintingEnds {
+    bool& printing;
+    ~TPrintingEnds() { printing = false; }
+  } ends{printing_};
   return PrintFlyerPages(flyer, printer, from, to, *progress);
 }
 

@@ -33,12 +33,15 @@ class TFlyerOutput {
   // with the progress window, which shows fileName. False when the dialog was cancelled or the
   // printing was.
   bool PrintPages(TFlyer& flyer, const QString& fileName, int currentPage);
+  // Pages are being printed: the flyer must stay loaded until the job is over.
+  bool Printing() const { return printing_; }
   // The client area as shown, saved beside the flyer as a ".BMP" file.
   void Snapshot(QWidget& client, const QString& fileName);
 
  private:
   TPrompts& prompts_;
   QWidget* owner_;
+  bool printing_ = false;
 };
 
 }  // namespace qrl

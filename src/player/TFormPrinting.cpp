@@ -37,6 +37,8 @@ TFormPrinting::TFormPrinting(QWidget* owner)
   setObjectName(QStringLiteral("FormPrinting"));
   setWindowTitle(QStringLiteral("Printing..."));
   setFixedSize(kClientWidth, kClientHeight);
+  // Shown without waiting, but the player takes no other command until the job is over.
+  setWindowModality(Qt::ApplicationModal);
   MakeLabel(this, "File", {8, 10, 40, 21});
   MakeLabel(this, "Page", {8, 36, 40, 21});
   pnlFile = MakePanel(this, "pnlFile", {52, 10, 242, 21}, true);

@@ -90,9 +90,8 @@ class NoteSavingTest : public QObject {
   test::FakeServices fakes_;
   FakePrompts& prompts_ = fakes_.prompts;
 
-  std::unique_ptr<TCPlayerForm> OpenForm(const QString& path) {
-    auto form = std::make_unique<TCPlayerForm>(fakes_.Services(),
-                                               std::vector<std::string>{"-t"});
+  std::unique_ptr<TCPlayerForm> OpenForm(const QString& path, std::vector<std::string> arguments = {"-t"}) {
+    auto form = std::make_unique<TCPlayerForm>(fakes_.Services(), arguments);
     form->show();
     form->StartUp();
     if (!path.isEmpty()) form->RequestOpen(path);
@@ -228,6 +227,19 @@ class NoteSavingTest : public QObject {
     QCOMPARE(LoadNote(dir_->File("again.exe")).lines, TStrings({"packed"}));
 
     QCOMPARE(prompts_.messages, QStringList());
+  }
+
+  void aSavedCopyOfAFlyerDeletedOnCloseStays() {
+    // A kickstarter hands the player a copy it deletes on close; a copy saved from it stays.
+    WriteNoteFlyer(dir_->File("handed.qrl"), "Handed");
+    auto form = OpenForm({}, {"-t", "-r", Path("handed.qrl").toStdString()});
+    QVERIFY(form->DeleteOnClose);
+    Type(*form, QStringLiteral("mine"));
+    prompts_.saveAnswers = {Path("kept.qrl")};
+    QVERIFY(form->SaveFlyer(true));
+    QVERIFY(!form->DeleteOnClose);
+    form->RequestClose(false);
+    QCOMPARE(LoadNote(dir_->File("kept.qrl")).lines, TStrings({"mine"}));
   }
 
   void withoutAKickstarter() {
