@@ -30,6 +30,7 @@
 #include "player/CommandState.h"
 #include "player/HistoryMenu.h"
 #include "player/FlyerSaving.h"
+#include "player/PageKeys.h"
 #include "player/DroppedFiles.h"
 #include "player/InstanceMacro.h"
 #include "player/KickstarterPath.h"
@@ -39,6 +40,7 @@
 #include "render/FlyerArea.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
+#include "player/TFlyerOutput.h"
 #include "player/TFlyerPanel.h"
 #include "player/TNavBarPanel.h"
 #include "player/TPrompts.h"
@@ -100,6 +102,9 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   sizeMoveTimer_.setSingleShot(true);
   connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
   yellowForm_ = new TYellowForm(this);
+  output_ = std::make_unique<TFlyerOutput>(services_.prompts, this);
+  // Ctrl+S saves also while the reader types in the note.
+  yellowForm_->addAction(MenSave);
   connect(yellowForm_, &TYellowForm::Closed, this, [this] { pnlButtons_->wsbNote->setChecked(false); });
   connect(qApp, &QGuiApplication::commitDataRequest, this, &TCPlayerForm::CommitData);
 
@@ -128,9 +133,11 @@ void TCPlayerForm::CreateMenus() {
   MenSaveAs = MakeAction(this, "MenSaveAs", "Save &As...");
   MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
   MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
-  MenExit = MakeAction(this, "MenExit", "E&xit");
+  MenPrint = MakeAction(this, "MenPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P));
+  MenSnapshot = MakeAction(this, "MenSnapshot", "Snaps&hot BMP");
   MenSetOptions = MakeAction(this, "MenSetOptions", "&Set...");
   MenHelpTopics = MakeAction(this, "MenHelpTopics", "Quireleaf Player &Help", QKeySequence(Qt::Key_F1));
+  MenExit = MakeAction(this, "MenExit", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q));
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
   MenShowMenu = MakeAction(this, "MenShowMenu", "Show &Menu", QKeySequence(Qt::CTRL | Qt::Key_M));
@@ -143,12 +150,11 @@ void TCPlayerForm::CreateMenus() {
   MenAboutCustom->setVisible(false);
 
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-  fileMenu_->addAction(MenOpen);
-  fileMenu_->addAction(MenClose);
-  fileMenu_->addSeparator();
-  fileMenu_->addActions({MenSave, MenSaveAs});
+  fileMenu_->addActions({MenOpen, MenSave, MenSaveAs, MenClose});
   fileMenu_->addSeparator();
   fileMenu_->addActions({MenSend, MenSendKick});
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenPrint, MenSnapshot});
   NHistory = fileMenu_->addSeparator();
   NHistory->setObjectName(QStringLiteral("NHistory"));
   NExit = fileMenu_->addSeparator();
@@ -170,11 +176,16 @@ void TCPlayerForm::CreateMenus() {
   PupFlyer->setObjectName(QStringLiteral("PupFlyer"));
   PupCopyText = PupFlyer->addAction(QStringLiteral("&Copy Text to Clipboard"));
   PupCopyText->setObjectName(QStringLiteral("PupCopyText"));
+  PupPrintText = PupFlyer->addAction(QStringLiteral("Print this &Text"));
+  PupPrintText->setObjectName(QStringLiteral("PupPrintText"));
+  PupPrintPage = PupFlyer->addAction(QStringLiteral("&Print Page..."));
+  PupPrintPage->setObjectName(QStringLiteral("PupPrintPage"));
   PupOpenWebPage = PupFlyer->addAction(QStringLiteral("&Open Web Page"));
   PupOpenWebPage->setObjectName(QStringLiteral("PupOpenWebPage"));
   N4 = PupFlyer->addSeparator();
   PupFlyer->addActions({PupPresentation, PupFullScreen, PupShowMenu, PupShowNavBar});
   PupCopyText->setVisible(false);
+  PupPrintText->setVisible(false);
   PupOpenWebPage->setVisible(false);
 
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
@@ -193,6 +204,18 @@ void TCPlayerForm::CreateMenus() {
   connect(MenSetOptions, &QAction::triggered, this, &TCPlayerForm::ShowOptions);
   connect(MenHelpTopics, &QAction::triggered, this, [this] { ShowHelp(hcContents); });
   connect(PupCopyText, &QAction::triggered, this, &TCPlayerForm::PupCopyTextClick);
+  connect(PupPrintText, &QAction::triggered, this, [this] {
+    if (auto* text = dynamic_cast<TCKbOccTekst*>(popupText_))
+      RunOutput([text](TFlyerOutput& o) { o.PrintText(LinesFromCp1252(text->Lines)); });
+  });
+  const auto printPages = [this] {
+    if (flyer_) RunOutput([this](TFlyerOutput& o) { o.PrintPages(*flyer_, fileName_, currentPage_); });
+  };
+  connect(MenPrint, &QAction::triggered, this, printPages);
+  connect(PupPrintPage, &QAction::triggered, this, printPages);
+  connect(MenSnapshot, &QAction::triggered, this, [this] {
+    RunOutput([this](TFlyerOutput& o) { o.Snapshot(*client_, fileName_); });
+  });
   connect(PupOpenWebPage, &QAction::triggered, this, &TCPlayerForm::PupOpenWebPageClick);
 }
 
@@ -225,6 +248,9 @@ void TCPlayerForm::CreateClient() {
   connect(pnlButtons_->wsbMute, &QAbstractButton::clicked, this, &TCPlayerForm::wsbMuteClick);
   connect(pnlButtons_->wsbClose, &QAbstractButton::clicked, this, &TCPlayerForm::wsbCloseClick);
   connect(pnlButtons_->wsbNote, &QAbstractButton::clicked, this, &TCPlayerForm::wsbNoteClick);
+  connect(pnlButtons_->wsbInfo, &QAbstractButton::clicked, this, [this] {
+    if (flyer_) RunOutput([this](TFlyerOutput& o) { o.ShowInfo(flyer_->InfoSections); });
+  });
   connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
   connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
   connect(pnlButtons_, &TNavBarPanel::HelpRequested, this, &TCPlayerForm::ShowHelp);
@@ -240,8 +266,8 @@ int TCPlayerForm::SwitchValue(char letter) const { return qrl::SwitchValue(argum
 void TCPlayerForm::StartUp() {
   SetLoadPhase({});
   LoadPreferences();
-  FrameWidth = frameGeometry().width() - client_->width();
-  FrameHeight = frameGeometry().height() - client_->height();
+  MeasureFrame();
+  FrameWidth = width() - client_->width();
   framesMeasured_ = true;
   const int p = SwitchValue('p');
   MenPresentation->setChecked((OpenPresMode && p != 0) || p >= 1);
@@ -301,6 +327,10 @@ void TCPlayerForm::ApplyCommandState() {
   for (QAction* item : fileMenu_->actions())
     if (item->objectName().startsWith(QLatin1String("MenHistory"))) item->setEnabled(c.history);
   MenSetOptions->setEnabled(c.options);
+  PupPrintPage->setVisible(c.printPage);
+  MenPrint->setEnabled(c.print);
+  MenSnapshot->setVisible(c.snapshotVisible);
+  MenSnapshot->setEnabled(c.snapshot);
   const auto apply = [](QWidget* control, TControlState state) {
     control->setVisible(state.visible);
     control->setEnabled(state.enabled);
@@ -311,7 +341,11 @@ void TCPlayerForm::ApplyCommandState() {
   apply(pnlButtons_->wsbNote, c.note);
   apply(pnlButtons_->wsbInfo, c.info);
   apply(pnlButtons_->wsbClose, c.closeButton);
-  menuBar()->setVisible(c.menuBarVisible);
+  if (menuBar()->isVisibleTo(this) != c.menuBarVisible) {
+    menuBar()->setVisible(c.menuBarVisible);
+    // The size limits read the menu bar's share of the window at once.
+    layout()->activate();
+  }
   if (pnlButtons_->isVisibleTo(this) != c.navBarVisible) {
     pnlButtons_->setVisible(c.navBarVisible);
     LayOutClient();
@@ -365,7 +399,10 @@ void TCPlayerForm::RequestClose(bool closeApp) {
 bool TCPlayerForm::CloseFlyer() {
   services_.sound.Stop();
   if (!Switch('t')) splash_->HideSplash(true);
-  if (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion))) {
+  // A request that slips in while pages print (from another start of the player, say) would
+  // pull the flyer from under the printer: it stays open.
+  if (output_->Printing() ||
+      (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion)))) {
     // The flyer stays open: a close waiting for the builder is over too.
     SetLoadPhase(loadPhase_.Without(lpCloseReq).Without(lpCloseApp));
     return false;
@@ -498,6 +535,14 @@ void TCPlayerForm::SendFlyer(bool withKickstarter) {
   sender_->SendFlyer(withKickstarter, hooks);
 }
 
+void TCPlayerForm::RunOutput(const std::function<void(TFlyerOutput&)>& command) {
+  try {
+    command(*output_);
+  } catch (const std::exception& e) {
+    HandleException(e);
+  }
+}
+
 void TCPlayerForm::HandleException(const std::exception& e) {
   services_.prompts.ShowMessage(FromUtf8OrCp1252(HandleExceptionMessage(e, Switch('d'))));
 }
@@ -570,7 +615,7 @@ void TCPlayerForm::InfoRead(TFlyer& flyer) {
 
 void TCPlayerForm::ScanEnded(TFlyer& flyer) {
   SetLoadPhase(loadPhase_.Without(lpLoading));
-  yellowForm_->SetLines(NoteLinesFromCp1252(flyer.NoteLines));
+  yellowForm_->SetLines(LinesFromCp1252(flyer.NoteLines));
   yellowForm_->PlaceRelativeToOwner(flyer.NoteBounds);
   if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
 }
@@ -608,17 +653,16 @@ void TCPlayerForm::GoToPage(int page, bool silent) {
 
 void TCPlayerForm::ShowPage(int index, bool silent) {
   if (!flyer_ || index < 0 || index >= PageCount()) return;
-  TPlayerPage& background = *flyer_->Pages[0];
-  if (currentPage_ == 0)
-    for (TCKbOccurrence* o : background.WindowedList) windowed_->Show(o);
   TPlayerPage& page = *flyer_->Pages[static_cast<std::size_t>(index)];
   if (!page.Built) flyer_->BuildPage(index);
   pageBitmap_ = RenderPage(*flyer_, index);
   if (currentPage_ != 0)
     for (TCKbOccurrence* o : flyer_->Pages[currentPage_]->WindowedList) windowed_->Hide(o);
   currentPage_ = index;
+  // Background controls follow every rescale and draw over the new page; they lie under the
+  // page's own controls.
+  for (TCKbOccurrence* o : flyer_->Pages[0]->WindowedList) windowed_->Show(o);
   for (TCKbOccurrence* o : page.WindowedList) windowed_->Show(o);
-  // Background controls lie under the page's own; keep their stacking after a rescale.
   for (TCKbOccurrence* o : page.WindowedList) windowed_->Raise(o);
   ShowFlyer();
   pnlFlyer_->pbxFlyer->repaint();
@@ -644,11 +688,15 @@ void TCPlayerForm::pnlFlyerMouseMove(QPoint position) {
     pnlFlyer_->setCursor(PlayerCursor(shape, devicePixelRatioF()));
 }
 
-void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint position, QPoint globalPosition) {
+void TCPlayerForm::pnlFlyerMouseDown(QWidget* sender, Qt::MouseButton button, QPoint position,
+                                     QPoint globalPosition) {
   if (button == Qt::MiddleButton) return;
   TPointerHit hit;
   const bool pageShown = loadPhase_.Has(lpShow) && currentPage_ != 0 && flyer_;
-  if (pageShown)
+  // Only the flyer area is in flyer coordinates: a click on the nav bar, the menu bar or the
+  // black margin of presentation mode hits nothing on the page.
+  const bool onPage = sender == pnlFlyer_;
+  if (pageShown && onPage)
     hit = FindOccurrenceUnderPointer(flyer_->Pages[currentPage_]->DrawList, flyer_->Pages[0]->DrawList,
                                      button == Qt::LeftButton, position.x(), position.y());
   if (button == Qt::LeftButton) {
@@ -669,6 +717,7 @@ void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint po
   if (button != Qt::RightButton) return;
   const TPopupItems items = PopupItemsFor(pageShown, hit);
   PupCopyText->setVisible(items.copyText);
+  PupPrintText->setVisible(items.copyText);
   PupOpenWebPage->setVisible(items.openWebPage);
   if (items.popupText) popupText_ = items.popupText;
   if (items.popupLink) popupLink_ = items.popupLink;
@@ -816,8 +865,11 @@ void TCPlayerForm::FullScreenClick() { RefitToFlyer(); }
 
 void TCPlayerForm::ShowMenuClick() {
   const bool on = MenShowMenu->isChecked();
+  const QSize client = client_->size();
   resizeAttached_ = false;
   SetShowMenu(on);
+  // The menu bar lies outside the client: the window grows or shrinks by it, the flyer area stays.
+  if (!presentationLayout_ && loadPhase_.Has(lpShow)) SetClientSize(client.width(), client.height());
   resizeAttached_ = true;
   savedShowMenu_ = MenShowMenu->isChecked();
   FormResize();
@@ -862,6 +914,13 @@ TScreenMetrics TCPlayerForm::ScreenMetrics() const {
 }
 
 int TCPlayerForm::CurrentFrameHeight() const { return height() - client_->height(); }
+
+void TCPlayerForm::MeasureFrame() {
+  // Qt's window size leaves out the window manager's decoration, as the limits and resize() do:
+  // what lies between window and client is the menu bar alone.
+  layout()->activate();
+  FrameHeight = height() - client_->height();
+}
 
 bool TCPlayerForm::NavBarShown() const { return pnlButtons_->isVisibleTo(this); }
 
@@ -993,7 +1052,7 @@ void TCPlayerForm::ApplyPresentationMode() {
     pnlFlyer_->SetColour(Qt::black);
     setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowState(Qt::WindowFullScreen);
-    show();
+    ShowRecreated();
     UpdateTrackSizes();
     // Without a window manager nobody enlarges a full-screen window; cover the screen ourselves.
     if (const QScreen* screen = this->screen()) setGeometry(screen->geometry());
@@ -1002,21 +1061,31 @@ void TCPlayerForm::ApplyPresentationMode() {
     pnlFlyer_->SetColour(palette().color(QPalette::Button));
     if (presentationLayout_) {
       presentationLayout_ = false;
+      // The bars and the size limits change while the window is hidden for its new frame, and
+      // the placement goes with its mapping: a visible window clamped to the new limits would
+      // ask the window manager for a size that may arrive after the placement and overrule it.
+      setWindowFlag(Qt::FramelessWindowHint, false);
       ApplyCommandState();
       SetShowMenu(savedShowMenu_);
       SetShowNavBar(savedShowNavBar_);
-      setWindowFlag(Qt::FramelessWindowHint, false);
       setWindowState(savedWindowState_);
-      show();
       if (savedPlacement_.isValid()) setGeometry(savedPlacement_);
+      ShowRecreated();
     }
     LayOutClient();
-    FrameHeight = frameGeometry().height() - client_->height();
+    MeasureFrame();
     UpdateTrackSizes();
   }
   resizeAttached_ = attached;
   FormResize();
   setAcceptDrops(true);
+}
+
+void TCPlayerForm::ShowRecreated() {
+  show();
+  // Changing the frame recreates the window; without a window manager nobody would give the new
+  // one the keyboard, and the keys (Esc above all) would go nowhere.
+  activateWindow();
 }
 
 void TCPlayerForm::LayOutClient() {
@@ -1031,6 +1100,16 @@ void TCPlayerForm::LayOutClient() {
 
 // ---------------------------------------------------------------------------------------------
 // Window events.
+
+void TCPlayerForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Full screen belongs to presentation mode. A window manager that carries out the full-screen
+  // request of a presentation just left, after the leaving, is put right.
+  if (event->type() == QEvent::WindowStateChange && !presentationLayout_ && isFullScreen()) {
+    setWindowState(windowState() & ~Qt::WindowFullScreen);
+    if (savedPlacement_.isValid()) setGeometry(savedPlacement_);
+  }
+}
 
 void TCPlayerForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
@@ -1062,6 +1141,41 @@ void TCPlayerForm::closeEvent(QCloseEvent* event) {
   splash_->HideSplash(true);
   SavePreferences();
   event->accept();
+}
+
+void TCPlayerForm::keyPressEvent(QKeyEvent* event) {
+  const TCommandState c = DeriveCommandState(CommandSnapshot());
+  switch (PageKeyFor(event->key(), event->modifiers())) {
+    case TPageKey::None:
+      QMainWindow::keyPressEvent(event);
+      return;
+    case TPageKey::Next:
+      if (c.nextPage) GoToPage(currentPage_ + 1, false);
+      break;
+    case TPageKey::Previous:
+      if (c.previousPage) GoToPage(currentPage_ - 1, false);
+      break;
+    case TPageKey::First:
+      if (c.firstPage) GoToPage(1, false);
+      break;
+    case TPageKey::Last:
+      if (c.lastPage) GoToPage(PageCount() - 1, false);
+      break;
+    case TPageKey::LeavePresentation:
+      if (!c.leavePresentation) return QMainWindow::keyPressEvent(event);
+      MenPresentation->setChecked(false);
+      ApplyPresentationMode();
+      break;
+  }
+  event->accept();
+}
+
+void TCPlayerForm::Terminate() {
+  terminating_ = true;
+  // Open dialogs would wait for an answer nobody gives any more.
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window != this && window->isVisible()) window->close();
+  RequestClose(true);
 }
 
 void TCPlayerForm::mousePressEvent(QMouseEvent* event) {

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QTimer>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,7 @@ class THelpWindow;
 class TTextMeasurer;
 class TUrlOpener;
 class TWindowedControls;
+class TFlyerOutput;
 class TYellowForm;
 
 // The platform services the window uses; the caller keeps them alive longer than the window.
@@ -102,6 +104,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // user cancels, or the save does not happen.
   bool ConfirmNoteSaved(const QString& question);
   TYellowForm* YellowForm() const { return yellowForm_; }
+  // The Info window, printing and the snapshot.
+  TFlyerOutput& Output() const { return *output_; }
   // The open flyer's file.
   const QString& FileName() const { return fileName_; }
   // A request from a later start of the player: "[OPEN("path")]" or "[QUIT]".
@@ -109,6 +113,11 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // Mails the open flyer as a flyer file or packed behind the kickstarter.
   void SendFlyer(bool withKickstarter);
   const TFlyerSender& Sender() const { return *sender_; }
+
+  // Ends the program as Exit does, without asking anything (a termination signal).
+  void Terminate();
+  // True once Terminate has run: closing asks no questions.
+  bool Terminating() const { return terminating_; }
 
   // The application-wide exception handler: a plain message box.
   void HandleException(const std::exception& e);
@@ -165,6 +174,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   QAction* NExit;
   QAction* MenSave;
   QAction* MenSaveAs;
+  QAction* MenPrint;
+  QAction* MenSnapshot;
   QAction* MenSend;
   QAction* MenSendKick;
   QAction* MenExit;
@@ -178,6 +189,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   QAction* MenAboutCustom;
   QMenu* PupFlyer;
   QAction* PupCopyText;
+  QAction* PupPrintText;
+  QAction* PupPrintPage;
   QAction* PupOpenWebPage;
   QAction* N4;
   QAction* PupPresentation;
@@ -193,7 +206,9 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void closeEvent(QCloseEvent* event) override;  // FormCloseQuery and FormClose
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;  // the page keys and Esc
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -222,6 +237,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void CentrePresentation();
   void ApplyScale();
   void LayOutClient();
+  void ShowRecreated();
   void UpdateTrackSizes();
   void SetClientSize(int width, int height);
   void PlayElementSound(const TCKbOccSound* sound);
@@ -240,6 +256,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void ShowNavBarClick();
   void PupCopyTextClick();
   void wsbNoteClick();
+  // Runs a command of the flyer's output; what it raises goes to HandleException.
+  void RunOutput(const std::function<void(TFlyerOutput&)>& command);
   void CommitData(QSessionManager& manager);
   void PupOpenWebPageClick();
   void pbxFlyerPaint(QPainter& painter);
@@ -248,6 +266,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   int SwitchValue(char letter) const;
   QSize ScreenSize() const;
   int CurrentFrameHeight() const;
+  void MeasureFrame();
   TScreenMetrics ScreenMetrics() const;
   bool NavBarShown() const;
 
@@ -259,6 +278,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   std::vector<std::string> arguments_;
   TLoadPhase loadPhase_;
   bool busyCursor_ = false;
+  bool terminating_ = false;
   std::unique_ptr<TFlyer> flyer_;
   QString fileName_;  // the flyer file, deleted on unload when DeleteOnClose
   std::unique_ptr<TWindowedControls> windowed_;
@@ -270,6 +290,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TCKbOccurrence* popupLink_ = nullptr;
   TSplashController* splash_;
   TYellowForm* yellowForm_ = nullptr;
+  std::unique_ptr<TFlyerOutput> output_;
   std::unique_ptr<TFlyerSender> sender_;
   QMenu* fileMenu_ = nullptr;
   QWidget* client_ = nullptr;

@@ -8,6 +8,7 @@
 
 #include "document/Placeholder.h"
 #include "elements/QtTextMeasurer.h"
+#include "format/TTempFiles.h"
 #include "player/ForwardLaunch.h"
 #include "player/TCPlayerForm.h"
 #include "player/TIniSettingsStore.h"
@@ -15,6 +16,7 @@
 #include "player/TMailer.h"
 #include "player/TPrompts.h"
 #include "player/TSoundPlayer.h"
+#include "player/TTerminationSignals.h"
 #include "player/TUrlOpener.h"
 
 namespace {
@@ -49,6 +51,8 @@ int main(int argc, char* argv[]) {
 
   qrl::TInstanceChannel channel(qrl::TInstanceChannel::NameFor(QCoreApplication::applicationFilePath()));
   if (qrl::ForwardToRunningPlayer(channel, arguments)) return 0;
+  // Files of players that were killed before they could clean up.
+  qrl::TTempFiles::RemoveOrphans();
 
   qrl::TQtPrompts prompts;
   qrl::TQtSoundPlayer sound;
@@ -64,6 +68,8 @@ int main(int argc, char* argv[]) {
   QObject::connect(&channel, &qrl::TInstanceChannel::MacroReceived, &form, &qrl::TCPlayerForm::SystemExecuteMacro,
                    Qt::QueuedConnection);
   channel.Listen();
+  qrl::TTerminationSignals termination;
+  QObject::connect(&termination, &qrl::TTerminationSignals::Received, &form, &qrl::TCPlayerForm::Terminate);
   form.show();
   try {
     form.StartUp();

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "elements/QtTextMeasurer.h"
+#include "player/TCPlayerForm.h"
 #include "player/TMailer.h"
 #include "player/TPrompts.h"
 #include "player/TSettingsStore.h"
@@ -173,6 +175,18 @@ class FakeMailer : public TMailer {
     sent.push_back({attachment, body, bytes});
     done(succeed);
   }
+};
+
+// One of each scripted service, and the window's services made of them.
+struct FakeServices {
+  FakePrompts prompts;
+  FakeSound sound;
+  FakeUrls urls;
+  FakeMailer mail;
+  FakeSettings settings;
+  TQtTextMeasurer measurer;
+
+  TPlayerServices Services() { return {prompts, sound, urls, measurer, mail, settings}; }
 };
 
 }  // namespace qrl::test
