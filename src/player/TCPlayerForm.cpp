@@ -18,7 +18,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "document/SwitchValue.h"
+#include "player/SwitchValue.h"
 #include "document/TFlyer.h"
 #include "document/TFlyerLoader.h"
 #include "elements/QtTextMeasurer.h"
@@ -27,7 +27,7 @@
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
 #include "player/PointerSearch.h"
-#include "render/FlyerArea.h"
+#include "render/FlyerScale.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
 #include "player/TFlyerPanel.h"

@@ -15,7 +15,7 @@
 
 #include "document/TLoadObserver.h"
 #include "imaging/TScreenMetrics.h"
-#include "player/FlyerArea.h"
+#include "player/AreaFitting.h"
 #include "player/LoadPhase.h"
 #include "player/TPageHistory.h"
 

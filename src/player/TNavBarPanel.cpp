@@ -2,7 +2,7 @@
 
 #include <QMouseEvent>
 
-#include "player/FlyerArea.h"
+#include "player/AreaFitting.h"
 #include "windows/NavGlyphs.h"
 
 namespace qrl {

@@ -10,7 +10,7 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
-#include "player/FlyerArea.h"
+#include "player/AreaFitting.h"
 #include "player/LoadPhase.h"
 #include "player/PointerSearch.h"
 #include "player/ScrollRange.h"
