@@ -40,6 +40,9 @@ export DISPLAY=":$display"
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 export QT_QPA_PLATFORM=xcb
+# A runtime folder of this run's own: a player already running for the user must not take the flyer.
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 "$bin/quireleaf" -t "$flyer" >"$work/player.log" 2>&1 &
 pids+=($!)
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^E2E Flyer$' | head -n1)

@@ -7,8 +7,8 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev libjpeg-turbo-progs nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6
-  fonts-liberation xdg-utils
-  xvfb xdotool x11-apps imagemagick
+  fonts-liberation xdg-utils desktop-file-utils shared-mime-info libfile-mimeinfo-perl
+  xvfb xdotool x11-apps imagemagick openbox python3
 )
 
 missing=()

@@ -20,4 +20,10 @@ int SwitchValue(const std::vector<std::string>& arguments, char letter) {
   return value;
 }
 
+std::string FlyerArgument(const std::vector<std::string>& arguments) {
+  for (const auto& arg : arguments)
+    if (arg.empty() || arg[0] != '-') return arg;
+  return {};
+}
+
 }  // namespace qrl

@@ -18,7 +18,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "player/SwitchValue.h"
+#include "document/FlyerCopy.h"
 #include "document/TFlyer.h"
 #include "document/TFlyerLoader.h"
 #include "elements/QtTextMeasurer.h"
@@ -26,7 +26,12 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
+#include "player/DroppedFiles.h"
+#include "player/InstanceMacro.h"
+#include "player/KickstarterPath.h"
+#include "player/TFlyerSender.h"
 #include "player/PointerSearch.h"
+#include "player/SwitchValue.h"
 #include "render/FlyerScale.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
@@ -73,7 +78,8 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
     : QMainWindow(parent),
       services_(services),
       arguments_(std::move(arguments)),
-      splash_(new TSplashController(this)) {
+      splash_(new TSplashController(this)),
+      sender_(std::make_unique<TFlyerSender>(services.prompts, services.mail, KickstarterPath())) {
   setObjectName(QStringLiteral("CPlayerForm"));
   setWindowTitle(QStringLiteral("(runtime)"));
   setAcceptDrops(true);
@@ -88,7 +94,7 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   FlyerTitle = AppTitle();
   SetShowMenu(true);
   SetShowNavBar(true);
-  EnableFlyerControls(false);
+  pnlButtons_->lblCreator->setText(AppTitle());
   inSizeMove_ = false;
   SetClientSize(TFlyer::kStandardWidth, TFlyer::kStandardHeight + kNavBarHeight);
   if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
@@ -103,6 +109,8 @@ TCPlayerForm::~TCPlayerForm() {
 void TCPlayerForm::CreateMenus() {
   MenOpen = MakeAction(this, "MenOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
   MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
+  MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
+  MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
   MenExit = MakeAction(this, "MenExit", "E&xit");
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
@@ -112,14 +120,14 @@ void TCPlayerForm::CreateMenus() {
   MenAboutCustom = MakeAction(this, "MenAboutCustom", "");
   MenAboutCustom->setText(TCustomSplashForm::AboutCaption() + QStringLiteral("..."));
   for (QAction* toggle : {MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar}) toggle->setCheckable(true);
-  MenFullScreen->setVisible(false);
-  MenFullScreen->setEnabled(false);
   MenAbout->setVisible(false);
   MenAboutCustom->setVisible(false);
 
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
   fileMenu_->addAction(MenOpen);
   fileMenu_->addAction(MenClose);
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenSend, MenSendKick});
   fileMenu_->addSeparator();
   fileMenu_->addAction(MenExit);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -145,6 +153,8 @@ void TCPlayerForm::CreateMenus() {
 
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
   connect(MenClose, &QAction::triggered, this, [this] { RequestClose(false); });
+  connect(MenSend, &QAction::triggered, this, [this] { SendFlyer(false); });
+  connect(MenSendKick, &QAction::triggered, this, [this] { SendFlyer(true); });
   connect(MenExit, &QAction::triggered, this, &QWidget::close);
   connect(MenPresentation, &QAction::triggered, this, &TCPlayerForm::PresentationClick);
   connect(MenFullScreen, &QAction::triggered, this, &TCPlayerForm::FullScreenClick);
@@ -206,12 +216,7 @@ void TCPlayerForm::StartUp() {
   MenAboutCustom->setVisible(true);
   ApplyPresentationMode();
 
-  QString path;
-  for (const std::string& arg : arguments_) {
-    if (!arg.empty() && arg[0] == '-') continue;
-    path = QString::fromStdString(arg);
-    break;
-  }
+  const QString path = QString::fromStdString(FlyerArgument(arguments_));
   OpenedExternally = true;
   DeleteOnClose = false;
   bool opened = false;
@@ -226,8 +231,51 @@ void TCPlayerForm::StartUp() {
 
 void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
   loadPhase_ = value;
-  const TCommandState c = DeriveCommandState({value, presentationLayout_});
+  ApplyCommandState();
+  UpdateTrackSizes();
+}
+
+TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
+  TCommandSnapshot s;
+  s.phase = loadPhase_;
+  s.presentationLayout = presentationLayout_;
+  s.presentationTicked = MenPresentation->isChecked();
+  s.showMenuTicked = MenShowMenu->isChecked();
+  s.showNavBarTicked = MenShowNavbar->isChecked();
+  s.debugSwitch = Switch('d');
+  s.currentPage = currentPage_;
+  s.pageCount = PageCount();
+  s.kickstarterInstalled = !sender_->KickstarterPath().isEmpty();
+  if (flyer_) s.flyerButtons = flyer_->NavBarVisibility();
+  return s;
+}
+
+void TCPlayerForm::ApplyCommandState() {
+  const TCommandState c = DeriveCommandState(CommandSnapshot());
   MenClose->setEnabled(c.close);
+  MenSend->setEnabled(c.send);
+  MenSendKick->setEnabled(c.send);
+  MenSendKick->setVisible(c.sendKickVisible);
+  MenShowMenu->setEnabled(c.showMenu);
+  MenShowNavbar->setEnabled(c.showNavBar);
+  MenFullScreen->setVisible(c.fullScreenVisible);
+  MenFullScreen->setEnabled(c.fullScreenEnabled);
+  N4->setVisible(c.printPage);
+  const auto apply = [](QWidget* control, TControlState state) {
+    control->setVisible(state.visible);
+    control->setEnabled(state.enabled);
+  };
+  apply(pnlButtons_->wsbPageDown, c.pageDown);
+  apply(pnlButtons_->wsbPageUp, c.pageUp);
+  apply(pnlButtons_->wsbMute, c.mute);
+  apply(pnlButtons_->wsbNote, c.note);
+  apply(pnlButtons_->wsbInfo, c.info);
+  apply(pnlButtons_->wsbClose, c.closeButton);
+  menuBar()->setVisible(c.menuBarVisible);
+  if (pnlButtons_->isVisibleTo(this) != c.navBarVisible) {
+    pnlButtons_->setVisible(c.navBarVisible);
+    LayOutClient();
+  }
   if (c.busyCursor != busyCursor_) {
     busyCursor_ = c.busyCursor;
     if (busyCursor_)
@@ -235,7 +283,6 @@ void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
     else
       QApplication::restoreOverrideCursor();
   }
-  UpdateTrackSizes();
 }
 
 void TCPlayerForm::RequestOpen(const QString& requested) {
@@ -311,8 +358,10 @@ void TCPlayerForm::UnloadFlyer() {
   FlyerTitle = AppTitle();
   setWindowTitle(FlyerTitle);
   pageBitmap_ = QImage();
+  pnlButtons_->lblCreator->setText(AppTitle());
   SetLoadPhase(loadPhase_.Intersect({lpCloseApp, lpOpenReq}));
-  EnableFlyerControls(false);
+  SetShowMenu(MenShowMenu->isChecked());
+  SetShowNavBar(MenShowNavbar->isChecked());
   flyerCursor_ = crDefaultArrow;
   pnlFlyer_->unsetCursor();
   QApplication::restoreOverrideCursor();
@@ -321,6 +370,30 @@ void TCPlayerForm::UnloadFlyer() {
     DeleteOnClose = false;
   }
   fileName_.clear();
+}
+
+void TCPlayerForm::SystemExecuteMacro(const QString& macro) {
+  const TInstanceMacro request = ParseInstanceMacro(macro.toStdString());
+  if (request.Command == "OPEN") {
+    raise();
+    activateWindow();
+    OpenedExternally = true;
+    RequestOpen(QString::fromStdString(request.Argument));
+  } else if (request.Command == "QUIT") {
+    RequestClose(true);
+  }
+}
+
+void TCPlayerForm::SendFlyer(bool withKickstarter) {
+  TSendHooks hooks;
+  hooks.FileName = [this] { return fileName_; };
+  hooks.NoteModified = [] { return false; };
+  hooks.SaveAs = [] { return false; };
+  hooks.WriteFlyerCopy = [this](const QString& target) {
+    WriteFlyerCopy(fileName_.toStdString(), target.toStdString(), flyer_->NoteLines, flyer_->NoteBounds,
+                   sender_->KickstarterPath().toStdString());
+  };
+  sender_->SendFlyer(withKickstarter, hooks);
 }
 
 void TCPlayerForm::HandleException(const std::exception& e) {
@@ -396,7 +469,6 @@ void TCPlayerForm::InfoRead(TFlyer& flyer) {
 void TCPlayerForm::ScanEnded(TFlyer& flyer) {
   SetLoadPhase(loadPhase_.Without(lpLoading));
   if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
-  ApplyNavBarVisibility();
 }
 
 void TCPlayerForm::FirstPageReady(TFlyer&) {
@@ -405,22 +477,11 @@ void TCPlayerForm::FirstPageReady(TFlyer&) {
   GoToPage(1, false);
 }
 
-void TCPlayerForm::ApplyNavBarVisibility() {
-  const auto visibility = flyer_ ? flyer_->NavBarVisibility() : std::nullopt;
-  if (!visibility) return;
-  pnlButtons_->wsbPageDown->setVisible(visibility->PageButtons);
-  pnlButtons_->wsbPageUp->setVisible(visibility->PageButtons);
-  pnlButtons_->wsbClose->setVisible(visibility->Close);
-  pnlButtons_->wsbMute->setVisible(visibility->Mute);
-  pnlButtons_->wsbNote->setVisible(visibility->Note);
-  pnlButtons_->wsbInfo->setVisible(visibility->Info);
-}
-
 void TCPlayerForm::ShowFlyer() {
   if (loadPhase_.Has(lpShow)) return;
-  pnlButtons_->setVisible(MenShowNavbar->isChecked());
   SetLoadPhase(loadPhase_.With(lpShow));
-  EnableFlyerControls(true);
+  SetShowMenu(MenShowMenu->isChecked());
+  SetShowNavBar(MenShowNavbar->isChecked());
   ApplyPresentationMode();
 }
 
@@ -451,12 +512,7 @@ void TCPlayerForm::ShowPage(int index, bool silent) {
   ShowFlyer();
   pnlFlyer_->pbxFlyer->repaint();
   if (page.Sound != nullptr && !silent) PlayElementSound(page.Sound);
-  UpdatePageButtons();
-}
-
-void TCPlayerForm::UpdatePageButtons() {
-  pnlButtons_->wsbPageDown->setEnabled(currentPage_ > 1);
-  pnlButtons_->wsbPageUp->setEnabled(currentPage_ != 0 && currentPage_ < PageCount() - 1);
+  ApplyCommandState();
 }
 
 void TCPlayerForm::pbxFlyerPaint(QPainter& painter) {
@@ -502,7 +558,6 @@ void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint po
   if (button != Qt::RightButton) return;
   const TPopupItems items = PopupItemsFor(pageShown, hit);
   PupCopyText->setVisible(items.copyText);
-  N4->setVisible(items.printPage);
   PupOpenWebPage->setVisible(items.openWebPage);
   if (items.popupText) popupText_ = items.popupText;
   if (items.popupLink) popupLink_ = items.popupLink;
@@ -570,45 +625,19 @@ void TCPlayerForm::MenOpenClick() {
   RequestOpen({});
 }
 
-void TCPlayerForm::EnableFlyerControls(bool shown) {
-  if (!shown) {
-    pnlButtons_->lblCreator->setText(AppTitle());
-    for (QWidget* b : {static_cast<QWidget*>(pnlButtons_->wsbPageDown), static_cast<QWidget*>(pnlButtons_->wsbPageUp),
-                       static_cast<QWidget*>(pnlButtons_->wsbMute), static_cast<QWidget*>(pnlButtons_->wsbNote),
-                       static_cast<QWidget*>(pnlButtons_->wsbInfo), static_cast<QWidget*>(pnlButtons_->wsbClose)})
-      b->setVisible(true);
-    pnlButtons_->wsbPageDown->setEnabled(false);
-    pnlButtons_->wsbPageUp->setEnabled(false);
-  }
-  pnlButtons_->wsbMute->setEnabled(shown);
-  pnlButtons_->wsbNote->setEnabled(shown);
-  pnlButtons_->wsbInfo->setEnabled(shown);
-  MenShowNavbar->setEnabled(shown);
-  MenShowMenu->setEnabled(shown);
-  SetFullScreenItems(presentationLayout_, presentationLayout_);
-  SetShowMenu(MenShowMenu->isChecked());
-  SetShowNavBar(MenShowNavbar->isChecked());
-}
-
-void TCPlayerForm::SetFullScreenItems(bool visible, bool enable) {
-  MenFullScreen->setVisible(visible);
-  MenFullScreen->setEnabled(enable && loadPhase_.Has(lpShow));
-}
-
 void TCPlayerForm::SetShowMenu(bool on) {
   MenShowMenu->setChecked(on);
-  menuBar()->setVisible(on || !loadPhase_.Has(lpShow));
+  ApplyCommandState();
   UpdateTrackSizes();
 }
 
 void TCPlayerForm::SetShowNavBar(bool on) {
   const bool wasHidden = !NavBarShown();
-  const bool presentation = MenPresentation->isChecked();
-  const bool visible = loadPhase_.Has(lpShow) ? on : !presentation;
-  pnlButtons_->setVisible(visible);
-  if (on && wasHidden && !presentation && visible)
-    SetClientSize(client_->width(), client_->height() + kNavBarHeight);
   MenShowNavbar->setChecked(on);
+  ApplyCommandState();
+  // The flyer area keeps its size: the window grows by the bar.
+  if (on && wasHidden && !MenPresentation->isChecked() && NavBarShown())
+    SetClientSize(client_->width(), client_->height() + kNavBarHeight);
   LayOutClient();
   UpdateTrackSizes();
 }
@@ -785,7 +814,6 @@ void TCPlayerForm::ApplyPresentationMode() {
   resizeAttached_ = false;
   if (MenPresentation->isChecked()) {
     if (!presentationLayout_) {
-      SetFullScreenItems(true, true);
       const bool fullScreen = MenFullScreen->isChecked() || isMaximized() || (PresFullScr && SwitchValue('p') != 2);
       MenFullScreen->setChecked(fullScreen);
       savedShowMenu_ = MenShowMenu->isChecked();
@@ -796,7 +824,7 @@ void TCPlayerForm::ApplyPresentationMode() {
       savedWindowState_ = windowState();
     }
     presentationLayout_ = true;
-    SetFullScreenItems(true, true);
+    ApplyCommandState();
     pnlFlyer_->SetColour(Qt::black);
     setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowState(Qt::WindowFullScreen);
@@ -809,7 +837,7 @@ void TCPlayerForm::ApplyPresentationMode() {
     pnlFlyer_->SetColour(palette().color(QPalette::Button));
     if (presentationLayout_) {
       presentationLayout_ = false;
-      SetFullScreenItems(false, false);
+      ApplyCommandState();
       SetShowMenu(savedShowMenu_);
       SetShowNavBar(savedShowNavBar_);
       setWindowFlag(Qt::FramelessWindowHint, false);
@@ -875,15 +903,22 @@ void TCPlayerForm::mousePressEvent(QMouseEvent* event) {
 }
 
 void TCPlayerForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  if (!FirstLocalFile(event->mimeData()->urls()).isEmpty()) event->acceptProposedAction();
 }
 
 void TCPlayerForm::dropEvent(QDropEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.isEmpty() || !urls.constFirst().isLocalFile()) return;
+  const QString path = FirstLocalFile(event->mimeData()->urls());
+  if (path.isEmpty()) return;
   event->acceptProposedAction();
-  OpenedExternally = false;
-  RequestOpen(urls.constFirst().toLocalFile());
+  // Loading runs after the drop has been answered, so the program the files came from does not
+  // wait for it.
+  QMetaObject::invokeMethod(
+      this,
+      [this, path] {
+        OpenedExternally = false;
+        RequestOpen(path);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace qrl

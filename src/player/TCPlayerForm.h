@@ -16,6 +16,7 @@
 #include "document/TLoadObserver.h"
 #include "imaging/TScreenMetrics.h"
 #include "player/AreaFitting.h"
+#include "player/CommandState.h"
 #include "player/LoadPhase.h"
 #include "player/TPageHistory.h"
 
@@ -25,6 +26,8 @@ class QMenu;
 namespace qrl {
 
 class TFlyer;
+class TFlyerSender;
+class TMailer;
 class TCKbOccSound;
 class TCKbOccurrence;
 class TFlyerPanel;
@@ -42,6 +45,7 @@ struct TPlayerServices {
   TSoundPlayer& sound;
   TUrlOpener& urls;
   const TTextMeasurer& measurer;
+  TMailer& mail;
 };
 
 inline constexpr const char* kVersionText = "1.3.2c";
@@ -67,6 +71,12 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void RequestClose(bool closeApp);
   bool CloseFlyer();
   void UnloadFlyer();
+
+  // A request from a later start of the player: "[OPEN("path")]" or "[QUIT]".
+  void SystemExecuteMacro(const QString& macro);
+  // Mails the open flyer as a flyer file or packed behind the kickstarter.
+  void SendFlyer(bool withKickstarter);
+  const TFlyerSender& Sender() const { return *sender_; }
 
   // The application-wide exception handler: a plain message box.
   void HandleException(const std::exception& e);
@@ -116,6 +126,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // Menu items (the popup shares the display commands with the main menu).
   QAction* MenOpen;
   QAction* MenClose;
+  QAction* MenSend;
+  QAction* MenSendKick;
   QAction* MenExit;
   QAction* MenPresentation;
   QAction* MenFullScreen;
@@ -160,10 +172,11 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void CreateClient();
   bool LoadFlyer(const QString& path);
   void ShowFlyer();
-  void EnableFlyerControls(bool shown);
+  // Every command's enabled and visible state, from DeriveCommandState.
+  TCommandSnapshot CommandSnapshot() const;
+  void ApplyCommandState();
   void SetShowMenu(bool on);
   void SetShowNavBar(bool on);
-  void SetFullScreenItems(bool visible, bool enable);
   void RefitToFlyer();
   void CentrePresentation();
   void ApplyScale();
@@ -173,8 +186,6 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void PlayElementSound(const TCKbOccSound* sound);
   void OpenUrl(const std::string& address);
   void ShowAbout(bool custom);
-  void ApplyNavBarVisibility();
-  void UpdatePageButtons();
   void ReleasePage();
 
   void wsbPageUpClick();
@@ -211,6 +222,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TCKbOccurrence* popupText_ = nullptr;
   TCKbOccurrence* popupLink_ = nullptr;
   TSplashController* splash_;
+  std::unique_ptr<TFlyerSender> sender_;
   QMenu* fileMenu_ = nullptr;
   QWidget* client_ = nullptr;
   TFlyerPanel* pnlFlyer_ = nullptr;

@@ -22,4 +22,15 @@ QString TQtPrompts::OpenFlyerDialog(const QString& title, const QString& filter,
   return dialog.selectedFiles().constFirst();
 }
 
+TAnswer TQtPrompts::AskYesNoCancel(const QString& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromLatin1(kApplicationTitle), text,
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Yes: return TAnswer::Yes;
+    case QMessageBox::No: return TAnswer::No;
+    default: return TAnswer::Cancel;
+  }
+}
+
 }  // namespace qrl

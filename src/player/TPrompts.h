@@ -7,6 +7,8 @@ class QWidget;
 
 namespace qrl {
 
+enum class TAnswer { Yes, No, Cancel };
+
 class TPrompts {
  public:
   virtual ~TPrompts() = default;
@@ -14,6 +16,8 @@ class TPrompts {
   virtual void ShowMessage(const QString& text) = 0;
   // The Open dialog for flyers; the chosen existing file, or empty when cancelled.
   virtual QString OpenFlyerDialog(const QString& title, const QString& filter, const QString& directory) = 0;
+  // A question with Yes, No and Cancel, captioned with the application title.
+  virtual TAnswer AskYesNoCancel(const QString& text) = 0;
 };
 
 // Qt message boxes and file dialogs over a parent window.
@@ -24,6 +28,7 @@ class TQtPrompts : public TPrompts {
 
   void ShowMessage(const QString& text) override;
   QString OpenFlyerDialog(const QString& title, const QString& filter, const QString& directory) override;
+  TAnswer AskYesNoCancel(const QString& text) override;
 
  private:
   QWidget* parent_;

@@ -1,11 +1,15 @@
 // quireleaf: the player.
 
 #include <QApplication>
+#include <QIcon>
 #include <exception>
 #include <functional>
 
 #include "elements/QtTextMeasurer.h"
+#include "player/ForwardLaunch.h"
 #include "player/TCPlayerForm.h"
+#include "player/TInstanceChannel.h"
+#include "player/TMailer.h"
 #include "player/TPrompts.h"
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
@@ -33,18 +37,28 @@ class TPlayerApplication : public QApplication {
 int main(int argc, char* argv[]) {
   TPlayerApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("quireleaf"));
+  // The icon installed with the desktop files; none when the player runs from the build.
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quireleaf")));
   // No display name: the window system would append it to every caption, and the caption is
   // the flyer's title alone.
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
 
+  qrl::TInstanceChannel channel(qrl::TInstanceChannel::NameFor(QCoreApplication::applicationFilePath()));
+  if (qrl::ForwardToRunningPlayer(channel, arguments)) return 0;
+
   qrl::TQtPrompts prompts;
   qrl::TQtSoundPlayer sound;
   qrl::TDesktopUrlOpener urls;
   qrl::TQtTextMeasurer measurer;
-  qrl::TCPlayerForm form({prompts, sound, urls, measurer}, arguments);
+  qrl::TXdgEmailMailer mailer;
+  qrl::TCPlayerForm form({prompts, sound, urls, measurer, mailer}, arguments);
   prompts.SetParent(&form);
   app.OnException = [&form](const std::exception& e) { form.HandleException(e); };
+  // Requests are carried out from the event loop, after their sender has been answered.
+  QObject::connect(&channel, &qrl::TInstanceChannel::MacroReceived, &form, &qrl::TCPlayerForm::SystemExecuteMacro,
+                   Qt::QueuedConnection);
+  channel.Listen();
   form.show();
   try {
     form.StartUp();

@@ -1,6 +1,8 @@
 #pragma once
 // Scripted stand-ins for the player's platform services.
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -8,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "player/TMailer.h"
 #include "player/TPrompts.h"
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
@@ -21,6 +24,8 @@ class FakePrompts : public TPrompts {
   int dialogsShown = 0;
   QString lastDialogDirectory;
   std::function<void()> onDialog;  // runs while the dialog is "open"
+  QStringList questions;
+  std::deque<TAnswer> answers;  // the questions' answers in turn; none left: Cancel
 
   void ShowMessage(const QString& text) override { messages << text; }
   QString OpenFlyerDialog(const QString&, const QString&, const QString& directory) override {
@@ -30,6 +35,13 @@ class FakePrompts : public TPrompts {
     if (dialogAnswers.empty()) return {};
     QString answer = dialogAnswers.front();
     dialogAnswers.pop_front();
+    return answer;
+  }
+  TAnswer AskYesNoCancel(const QString& text) override {
+    questions << text;
+    if (answers.empty()) return TAnswer::Cancel;
+    const TAnswer answer = answers.front();
+    answers.pop_front();
     return answer;
   }
 };
@@ -49,6 +61,25 @@ class FakeUrls : public TUrlOpener {
   bool OpenAddress(const QString& address) override {
     opened << address;
     return succeed;
+  }
+};
+
+// Records each mail; the result is reported at once.
+class FakeMailer : public TMailer {
+ public:
+  struct Mail {
+    QString attachment;
+    QString body;
+    QByteArray attachmentBytes;  // read when the mail was handed over
+  };
+  std::vector<Mail> sent;
+  bool succeed = true;
+  void SendMail(const QString& attachment, const QString& body, TDone done) override {
+    QFile file(attachment);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+    sent.push_back({attachment, body, bytes});
+    done(succeed);
   }
 };
 
