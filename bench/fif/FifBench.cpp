@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     for (int q : qualities) {
-      const std::vector<std::uint8_t> fif = EncodeFif(photo, {q, {}});
+      const std::vector<std::uint8_t> fif = EncodeFif(photo, TFifEncodeOptions::WithQuality(q));
       const double fifDb = qrl::test::Psnr(photo, TFifDecoder(fif).Render());
       const std::vector<std::uint8_t> jpeg = JpegAtSize(photo, fif.size());
       const double jpegDb = qrl::test::Psnr(photo, JpegDecode(jpeg));

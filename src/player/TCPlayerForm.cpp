@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
+#include <QSessionManager>
 #include <QUrl>
 #include <cmath>
 #include <filesystem>
@@ -26,9 +27,11 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
+#include "player/FlyerSaving.h"
 #include "player/DroppedFiles.h"
 #include "player/InstanceMacro.h"
 #include "player/KickstarterPath.h"
+#include "player/NoteText.h"
 #include "player/TFlyerSender.h"
 #include "player/PointerSearch.h"
 #include "player/SwitchValue.h"
@@ -41,6 +44,7 @@
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
 #include "player/TWindowedControls.h"
+#include "player/TYellowForm.h"
 #include "windows/NavGlyphs.h"
 #include "windows/PlayerCursors.h"
 #include "windows/TCustomSplashForm.h"
@@ -52,6 +56,7 @@ namespace {
 constexpr int kStartSplashMs = 3000;
 constexpr int kLoadSplashMs = 2000;
 constexpr int kSizeMoveSettleMs = 250;  // a user's resize counts as finished after this pause
+const char* const kNoteQuestion = "Text in Note has changed. Do you wish to save changes?";
 
 QString AppTitle() { return QString::fromLatin1(kApplicationTitle); }
 
@@ -87,6 +92,9 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   CreateClient();
   sizeMoveTimer_.setSingleShot(true);
   connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
+  yellowForm_ = new TYellowForm(this);
+  connect(yellowForm_, &TYellowForm::Closed, this, [this] { pnlButtons_->wsbNote->setChecked(false); });
+  connect(qApp, &QGuiApplication::commitDataRequest, this, &TCPlayerForm::CommitData);
 
   // FormCreate.
   SetLoadPhase({});
@@ -109,6 +117,8 @@ TCPlayerForm::~TCPlayerForm() {
 void TCPlayerForm::CreateMenus() {
   MenOpen = MakeAction(this, "MenOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
   MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
+  MenSave = MakeAction(this, "MenSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S));
+  MenSaveAs = MakeAction(this, "MenSaveAs", "Save &As...");
   MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
   MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
   MenExit = MakeAction(this, "MenExit", "E&xit");
@@ -126,6 +136,8 @@ void TCPlayerForm::CreateMenus() {
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
   fileMenu_->addAction(MenOpen);
   fileMenu_->addAction(MenClose);
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenSave, MenSaveAs});
   fileMenu_->addSeparator();
   fileMenu_->addActions({MenSend, MenSendKick});
   fileMenu_->addSeparator();
@@ -153,6 +165,8 @@ void TCPlayerForm::CreateMenus() {
 
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
   connect(MenClose, &QAction::triggered, this, [this] { RequestClose(false); });
+  connect(MenSave, &QAction::triggered, this, [this] { SaveFlyer(false); });
+  connect(MenSaveAs, &QAction::triggered, this, [this] { SaveFlyer(true); });
   connect(MenSend, &QAction::triggered, this, [this] { SendFlyer(false); });
   connect(MenSendKick, &QAction::triggered, this, [this] { SendFlyer(true); });
   connect(MenExit, &QAction::triggered, this, &QWidget::close);
@@ -194,6 +208,7 @@ void TCPlayerForm::CreateClient() {
   connect(pnlButtons_->wsbPageDown, &QAbstractButton::clicked, this, &TCPlayerForm::wsbPageDownClick);
   connect(pnlButtons_->wsbMute, &QAbstractButton::clicked, this, &TCPlayerForm::wsbMuteClick);
   connect(pnlButtons_->wsbClose, &QAbstractButton::clicked, this, &TCPlayerForm::wsbCloseClick);
+  connect(pnlButtons_->wsbNote, &QAbstractButton::clicked, this, &TCPlayerForm::wsbNoteClick);
   connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
   connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
   connect(this, &TCPlayerForm::PopupRequested, this, [this](QPoint at) { PupFlyer->popup(at); });
@@ -253,6 +268,8 @@ TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
 void TCPlayerForm::ApplyCommandState() {
   const TCommandState c = DeriveCommandState(CommandSnapshot());
   MenClose->setEnabled(c.close);
+  MenSave->setEnabled(c.save);
+  MenSaveAs->setEnabled(c.save);
   MenSend->setEnabled(c.send);
   MenSendKick->setEnabled(c.send);
   MenSendKick->setVisible(c.sendKickVisible);
@@ -325,6 +342,11 @@ void TCPlayerForm::RequestClose(bool closeApp) {
 bool TCPlayerForm::CloseFlyer() {
   services_.sound.Stop();
   if (!Switch('t')) splash_->HideSplash(true);
+  if (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion))) {
+    // The flyer stays open: a close waiting for the builder is over too.
+    SetLoadPhase(loadPhase_.Without(lpCloseReq).Without(lpCloseApp));
+    return false;
+  }
   UnloadFlyer();
   pnlFlyer_->update();
   if (loadPhase_.Has(lpCloseApp)) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -335,6 +357,8 @@ void TCPlayerForm::UnloadFlyer() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   services_.sound.Stop();
   windowed_->Clear();
+  yellowForm_->hide();
+  pnlButtons_->wsbNote->setChecked(false);
   if (flyer_) {
     flyer_->TempFiles().DeleteAllTempFiles();
     setWindowTitle(FlyerTitle + QStringLiteral(" (closing)"));
@@ -372,6 +396,54 @@ void TCPlayerForm::UnloadFlyer() {
   fileName_.clear();
 }
 
+bool TCPlayerForm::SaveFlyer(bool saveAs) {
+  if (!loadPhase_.Has(lpOpened) || !flyer_) return false;
+  QString target = fileName_;
+  if (saveAs) {
+    const TSaveDialogSetup setup = SaveDialogSetup(fileName_, LastFlyerDir, !sender_->KickstarterPath().isEmpty());
+    target = services_.prompts.SaveFlyerDialog(setup.directory, setup.fileName, setup.filters, setup.filterIndex);
+    if (target.isEmpty()) return false;
+  }
+  // A failure is shown here and counts as not saved, so that no way of closing goes on to lose
+  // the note after it.
+  try {
+    const TStoredNote note = NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds});
+    WriteNoteCopy(fileName_, target, note, sender_->KickstarterPath());
+    flyer_->NoteLines = note.lines;
+    flyer_->NoteBounds = note.bounds;
+  } catch (const std::exception& e) {
+    HandleException(e);
+    return false;
+  }
+  fileName_ = target;
+  const std::string title = flyer_->InfoValue("Flyer Info", "Title");
+  setWindowTitle(title.empty() ? fileName_ : FromCp1252(title));
+  DeleteOnClose = false;
+  FlyerTitle = windowTitle();
+  yellowForm_->NoteModified = false;
+  return true;
+}
+
+bool TCPlayerForm::ConfirmNoteSaved(const QString& question) {
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened)) return true;
+  switch (services_.prompts.AskYesNoCancel(question)) {
+    case TAnswer::Yes: return SaveFlyer(true);
+    case TAnswer::No: return true;
+    case TAnswer::Cancel: return false;
+  }
+  return false;
+}
+
+void TCPlayerForm::CommitData(QSessionManager& manager) {
+  // The desktop session is ending: the same question as any other way out, when it may be asked.
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened) || !manager.allowsInteraction()) return;
+  const bool goOn = ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion));
+  manager.release();
+  if (!goOn) manager.cancel();
+}
+
+void TCPlayerForm::wsbNoteClick() { yellowForm_->setVisible(pnlButtons_->wsbNote->isChecked()); }
+
 void TCPlayerForm::SystemExecuteMacro(const QString& macro) {
   const TInstanceMacro request = ParseInstanceMacro(macro.toStdString());
   if (request.Command == "OPEN") {
@@ -387,11 +459,11 @@ void TCPlayerForm::SystemExecuteMacro(const QString& macro) {
 void TCPlayerForm::SendFlyer(bool withKickstarter) {
   TSendHooks hooks;
   hooks.FileName = [this] { return fileName_; };
-  hooks.NoteModified = [] { return false; };
-  hooks.SaveAs = [] { return false; };
+  hooks.NoteModified = [this] { return yellowForm_->NoteModified; };
+  hooks.SaveAs = [this] { return SaveFlyer(true); };
   hooks.WriteFlyerCopy = [this](const QString& target) {
-    WriteFlyerCopy(fileName_.toStdString(), target.toStdString(), flyer_->NoteLines, flyer_->NoteBounds,
-                   sender_->KickstarterPath().toStdString());
+    WriteNoteCopy(fileName_, target, NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds}),
+                  sender_->KickstarterPath());
   };
   sender_->SendFlyer(withKickstarter, hooks);
 }
@@ -410,6 +482,7 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
   currentPage_ = 0;
   pnlButtons_->wsbMute->setChecked(Switch('s'));
   pnlButtons_->wsbNote->setChecked(false);
+  yellowForm_->SetLines({});
   SetLoadPhase({lpLoading, lpBuilding});
   bool result = false;
   fileName_ = path;
@@ -431,11 +504,10 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
     }
     if (outcome == TLoadResult::lrComplete || outcome == TLoadResult::lrClosedAfterBuild)
       SetLoadPhase(loadPhase_.Without(lpBuilding).With(lpOpened));
-    if (outcome == TLoadResult::lrComplete) {
+    // A close that finds a changed note may be cancelled: the flyer then stays open.
+    if (outcome == TLoadResult::lrComplete || !CloseFlyer()) {
       setWindowTitle(FlyerTitle);
       result = true;
-    } else {
-      CloseFlyer();
     }
   } catch (const std::exception& e) {
     UnloadFlyer();
@@ -452,8 +524,8 @@ void TCPlayerForm::ProcessEvents() { QApplication::processEvents(); }
 
 bool TCPlayerForm::CloseRequested() { return loadPhase_.Has(lpCloseReq); }
 
-// The note window arrives with saving; until then no note can hold unsaved changes.
-bool TCPlayerForm::MustFinishBuilding() { return false; }
+// A changed note on a shown flyer can only be saved once every page is built.
+bool TCPlayerForm::MustFinishBuilding() { return loadPhase_.Has(lpShow) && yellowForm_->NoteModified; }
 
 void TCPlayerForm::InfoRead(TFlyer& flyer) {
   FlyerTitle = FromCp1252(flyer.FlyerTitle);
@@ -468,6 +540,8 @@ void TCPlayerForm::InfoRead(TFlyer& flyer) {
 
 void TCPlayerForm::ScanEnded(TFlyer& flyer) {
   SetLoadPhase(loadPhase_.Without(lpLoading));
+  yellowForm_->SetLines(NoteLinesFromCp1252(flyer.NoteLines));
+  yellowForm_->PlaceRelativeToOwner(flyer.NoteBounds);
   if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
 }
 
@@ -479,6 +553,11 @@ void TCPlayerForm::FirstPageReady(TFlyer&) {
 
 void TCPlayerForm::ShowFlyer() {
   if (loadPhase_.Has(lpShow)) return;
+  if (flyer_ && !flyer_->NoteLines.empty()) {
+    pnlButtons_->wsbNote->setChecked(true);
+    yellowForm_->show();
+  }
+  yellowForm_->NoteModified = false;
   SetLoadPhase(loadPhase_.With(lpShow));
   SetShowMenu(MenShowMenu->isChecked());
   SetShowNavBar(MenShowNavbar->isChecked());

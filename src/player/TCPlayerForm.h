@@ -22,6 +22,7 @@
 
 class QAction;
 class QMenu;
+class QSessionManager;
 
 namespace qrl {
 
@@ -38,6 +39,7 @@ class TSplashController;
 class TTextMeasurer;
 class TUrlOpener;
 class TWindowedControls;
+class TYellowForm;
 
 // The platform services the window uses; the caller keeps them alive longer than the window.
 struct TPlayerServices {
@@ -72,6 +74,15 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   bool CloseFlyer();
   void UnloadFlyer();
 
+  // Saving: a copy of the open flyer with the note, over it or (saveAs) where the user chooses.
+  // False when nothing was saved (cancelled, or failed: the failure is shown).
+  bool SaveFlyer(bool saveAs);
+  // Before a changed note would be lost: asks whether to save it (Save As). False when the
+  // user cancels, or the save does not happen.
+  bool ConfirmNoteSaved(const QString& question);
+  TYellowForm* YellowForm() const { return yellowForm_; }
+  // The open flyer's file.
+  const QString& FileName() const { return fileName_; }
   // A request from a later start of the player: "[OPEN("path")]" or "[QUIT]".
   void SystemExecuteMacro(const QString& macro);
   // Mails the open flyer as a flyer file or packed behind the kickstarter.
@@ -126,6 +137,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // Menu items (the popup shares the display commands with the main menu).
   QAction* MenOpen;
   QAction* MenClose;
+  QAction* MenSave;
+  QAction* MenSaveAs;
   QAction* MenSend;
   QAction* MenSendKick;
   QAction* MenExit;
@@ -198,6 +211,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void ShowMenuClick();
   void ShowNavBarClick();
   void PupCopyTextClick();
+  void wsbNoteClick();
+  void CommitData(QSessionManager& manager);
   void PupOpenWebPageClick();
   void pbxFlyerPaint(QPainter& painter);
 
@@ -222,6 +237,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TCKbOccurrence* popupText_ = nullptr;
   TCKbOccurrence* popupLink_ = nullptr;
   TSplashController* splash_;
+  TYellowForm* yellowForm_ = nullptr;
   std::unique_ptr<TFlyerSender> sender_;
   QMenu* fileMenu_ = nullptr;
   QWidget* client_ = nullptr;

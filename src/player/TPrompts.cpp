@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
 
 namespace qrl {
 
@@ -31,6 +34,43 @@ TAnswer TQtPrompts::AskYesNoCancel(const QString& text) {
     case QMessageBox::No: return TAnswer::No;
     default: return TAnswer::Cancel;
   }
+}
+
+QString TQtPrompts::SaveFlyerDialog(const QString& directory, const QString& fileName, const QStringList& filters,
+                                    int filterIndex) {
+  QFileDialog dialog(parent_, QString(), directory);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  dialog.setNameFilters(filters);
+  const QString selected = filters.value(filterIndex - 1, filters.value(0));
+  // A name typed without extension takes the one of the chosen filter.
+  const auto suffixOf = [](const QString& filter) {
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+    return m.hasMatch() ? m.captured(1) : QStringLiteral("QRL");
+  };
+  dialog.selectNameFilter(selected);
+  dialog.setDefaultSuffix(suffixOf(selected));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+  dialog.selectFile(fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+TPrintChoice TQtPrompts::PrintDialog(QPrinter& printer, int minPage, int maxPage, int currentPage) {
+  QPrintDialog dialog(&printer, parent_);
+  dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange);
+  dialog.setMinMax(minPage, maxPage);
+  dialog.setFromTo(currentPage, currentPage);
+  dialog.setPrintRange(QAbstractPrintDialog::PageRange);
+  TPrintChoice choice;
+  if (dialog.exec() != QDialog::Accepted) return choice;
+  choice.accepted = true;
+  choice.pageRange = dialog.printRange() == QAbstractPrintDialog::PageRange;
+  choice.fromPage = dialog.fromPage();
+  choice.toPage = dialog.toPage();
+  return choice;
 }
 
 }  // namespace qrl

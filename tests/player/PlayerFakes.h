@@ -26,6 +26,16 @@ class FakePrompts : public TPrompts {
   std::function<void()> onDialog;  // runs while the dialog is "open"
   QStringList questions;
   std::deque<TAnswer> answers;  // the questions' answers in turn; none left: Cancel
+  // The Save dialog: its set-up as last shown, and its answers in turn (none left: cancelled).
+  struct SaveDialog {
+    QString directory, fileName;
+    QStringList filters;
+    int filterIndex = 0;
+  };
+  std::vector<SaveDialog> saveDialogs;
+  std::deque<QString> saveAnswers;
+  // The Print dialog: prepares the printer (a PDF file, say) and answers.
+  std::function<TPrintChoice(QPrinter&, int minPage, int maxPage, int currentPage)> onPrintDialog;
 
   void ShowMessage(const QString& text) override { messages << text; }
   QString OpenFlyerDialog(const QString&, const QString&, const QString& directory) override {
@@ -43,6 +53,17 @@ class FakePrompts : public TPrompts {
     const TAnswer answer = answers.front();
     answers.pop_front();
     return answer;
+  }
+  QString SaveFlyerDialog(const QString& directory, const QString& fileName, const QStringList& filters,
+                          int filterIndex) override {
+    saveDialogs.push_back({directory, fileName, filters, filterIndex});
+    if (saveAnswers.empty()) return {};
+    QString answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+  }
+  TPrintChoice PrintDialog(QPrinter& printer, int minPage, int maxPage, int currentPage) override {
+    return onPrintDialog ? onPrintDialog(printer, minPage, maxPage, currentPage) : TPrintChoice{};
   }
 };
 
