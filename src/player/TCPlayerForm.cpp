@@ -28,6 +28,7 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
+#include "player/HistoryMenu.h"
 #include "player/FlyerSaving.h"
 #include "player/PageKeys.h"
 #include "player/DroppedFiles.h"
@@ -46,11 +47,14 @@
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
 #include "player/TWindowedControls.h"
+#include "windows/HelpTopics.h"
 #include "player/TYellowForm.h"
 #include "windows/NavGlyphs.h"
 #include "windows/PlayerCursors.h"
 #include "windows/TCustomSplashForm.h"
+#include "windows/THelpWindow.h"
 #include "windows/TSplashController.h"
+#include "windows/TSplashForm.h"
 
 namespace qrl {
 namespace {
@@ -85,6 +89,8 @@ QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const
 TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> arguments, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
+      registry_(services.settings),
+      links_(services.prompts, services.urls, registry_),
       arguments_(std::move(arguments)),
       splash_(new TSplashController(this)),
       sender_(std::make_unique<TFlyerSender>(services.prompts, services.mail, KickstarterPath())) {
@@ -129,6 +135,8 @@ void TCPlayerForm::CreateMenus() {
   MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
   MenPrint = MakeAction(this, "MenPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P));
   MenSnapshot = MakeAction(this, "MenSnapshot", "Snaps&hot BMP");
+  MenSetOptions = MakeAction(this, "MenSetOptions", "&Set...");
+  MenHelpTopics = MakeAction(this, "MenHelpTopics", "Quireleaf Player &Help", QKeySequence(Qt::Key_F1));
   MenExit = MakeAction(this, "MenExit", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q));
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
@@ -147,12 +155,17 @@ void TCPlayerForm::CreateMenus() {
   fileMenu_->addActions({MenSend, MenSendKick});
   fileMenu_->addSeparator();
   fileMenu_->addActions({MenPrint, MenSnapshot});
-  fileMenu_->addSeparator();
+  NHistory = fileMenu_->addSeparator();
+  NHistory->setObjectName(QStringLiteral("NHistory"));
+  NExit = fileMenu_->addSeparator();
+  NExit->setObjectName(QStringLiteral("NExit"));
+  NExit->setVisible(false);
   fileMenu_->addAction(MenExit);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   view->addActions({MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar});
+  menuBar()->addMenu(QStringLiteral("&Options"))->addAction(MenSetOptions);
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  help->addActions({MenAbout, MenAboutCustom});
+  help->addActions({MenHelpTopics, MenAbout, MenAboutCustom});
 
   // The popup's display items are their main-menu twins: same command, same tick.
   PupPresentation = MenPresentation;
@@ -188,6 +201,8 @@ void TCPlayerForm::CreateMenus() {
   connect(MenShowNavbar, &QAction::triggered, this, &TCPlayerForm::ShowNavBarClick);
   connect(MenAbout, &QAction::triggered, this, [this] { ShowAbout(false); });
   connect(MenAboutCustom, &QAction::triggered, this, [this] { ShowAbout(true); });
+  connect(MenSetOptions, &QAction::triggered, this, &TCPlayerForm::ShowOptions);
+  connect(MenHelpTopics, &QAction::triggered, this, [this] { ShowHelp(hcContents); });
   connect(PupCopyText, &QAction::triggered, this, &TCPlayerForm::PupCopyTextClick);
   connect(PupPrintText, &QAction::triggered, this, [this] {
     if (auto* text = dynamic_cast<TCKbOccTekst*>(popupText_))
@@ -238,6 +253,7 @@ void TCPlayerForm::CreateClient() {
   });
   connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
   connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
+  connect(pnlButtons_, &TNavBarPanel::HelpRequested, this, &TCPlayerForm::ShowHelp);
   connect(this, &TCPlayerForm::PopupRequested, this, [this](QPoint at) { PupFlyer->popup(at); });
 }
 
@@ -249,6 +265,7 @@ int TCPlayerForm::SwitchValue(char letter) const { return qrl::SwitchValue(argum
 
 void TCPlayerForm::StartUp() {
   SetLoadPhase({});
+  LoadPreferences();
   MeasureFrame();
   FrameWidth = width() - client_->width();
   framesMeasured_ = true;
@@ -289,6 +306,7 @@ TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
   s.pageCount = PageCount();
   s.kickstarterInstalled = !sender_->KickstarterPath().isEmpty();
   if (flyer_) s.flyerButtons = flyer_->NavBarVisibility();
+  s.historyEntries = static_cast<int>(flyerHistory_.Entries().size());
   return s;
 }
 
@@ -305,6 +323,10 @@ void TCPlayerForm::ApplyCommandState() {
   MenFullScreen->setVisible(c.fullScreenVisible);
   MenFullScreen->setEnabled(c.fullScreenEnabled);
   N4->setVisible(c.printPage);
+  NExit->setVisible(c.historySeparator);
+  for (QAction* item : fileMenu_->actions())
+    if (item->objectName().startsWith(QLatin1String("MenHistory"))) item->setEnabled(c.history);
+  MenSetOptions->setEnabled(c.options);
   PupPrintPage->setVisible(c.printPage);
   MenPrint->setEnabled(c.print);
   MenSnapshot->setVisible(c.snapshotVisible);
@@ -454,6 +476,8 @@ bool TCPlayerForm::SaveFlyer(bool saveAs) {
     return false;
   }
   fileName_ = target;
+  AddToHistory(QFileInfo(target).absoluteFilePath());
+  SaveHistory();
   const std::string title = flyer_->InfoValue("Flyer Info", "Title");
   setWindowTitle(title.empty() ? fileName_ : FromCp1252(title));
   DeleteOnClose = false;
@@ -543,7 +567,7 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
     flyer_->Context().ScreenBitsPerPixel = TScreenDepth::BitsPerPixel();
     // The loader refers to the flyer: it is gone before any unloading below.
     const TLoadResult outcome = [&] {
-      TFlyerLoader loader(*flyer_, *this);
+      TFlyerLoader loader(*flyer_, *this, PlaceholderFolder);
       return loader.LoadFlyer(path.toStdString());
     }();
     SetLoadPhase(loadPhase_.Without(lpLoading));
@@ -604,6 +628,8 @@ void TCPlayerForm::FirstPageReady(TFlyer&) {
 
 void TCPlayerForm::ShowFlyer() {
   if (loadPhase_.Has(lpShow)) return;
+  if (!DeleteOnClose) AddToHistory(QFileInfo(fileName_).absoluteFilePath());
+  SaveHistory();
   if (flyer_ && !flyer_->NoteLines.empty()) {
     pnlButtons_->wsbNote->setChecked(true);
     yellowForm_->show();
@@ -706,10 +732,8 @@ void TCPlayerForm::PlayElementSound(const TCKbOccSound* sound) {
 }
 
 void TCPlayerForm::OpenUrl(const std::string& address) {
-  const QString text = FromCp1252(address);
-  if (!services_.urls.OpenAddress(text))
-    services_.prompts.ShowMessage(QStringLiteral("Could not open file '") + text +
-                                  QStringLiteral("'. You may need to set the browser to use."));
+  // A relative file name in a flyer means a file beside it.
+  links_.OpenUrl(FromCp1252(address), DefBrowser, fileName_.isEmpty() ? QString() : QFileInfo(fileName_).absolutePath());
 }
 
 void TCPlayerForm::PupCopyTextClick() {
@@ -722,13 +746,69 @@ void TCPlayerForm::PupOpenWebPageClick() {
 }
 
 void TCPlayerForm::ShowAbout(bool custom) {
-  TCustomSplashForm about(QString::fromLatin1(kVersionText), {}, true, this);
-  if (!custom) about.setWindowTitle(QStringLiteral("About Quireleaf Player"));
-  connect(&about, &TCustomSplashForm::LinkActivated, this, [this](const QString& address) {
-    services_.urls.OpenAddress(address);
-  });
+  const auto openLink = [this](const QString& address) { links_.OpenWithDefaultLink(false, address); };
+  if (custom) {
+    TCustomSplashForm about(QString::fromLatin1(kVersionText), {}, true, this);
+    connect(&about, &TCustomSplashForm::LinkActivated, this, openLink);
+    about.exec();
+    return;
+  }
+  TSplashForm about(QString::fromLatin1(kVersionText), this);
+  connect(&about, &TSplashForm::LinkActivated, this, openLink);
   about.exec();
 }
+
+// ---------------------------------------------------------------------------------------------
+// Preferences, history, options and help.
+
+TPreferences TCPlayerForm::Preferences() const {
+  return {LastFlyerDir, DefBrowser, OpenPresMode, PresFullScr, PresHideMenu, PresHideNavBar};
+}
+
+void TCPlayerForm::LoadPreferences() {
+  TFlyerHistory stored;
+  const TPreferences p = qrl::LoadPreferences(registry_, QDir::currentPath(), stored);
+  LastFlyerDir = p.LastFlyerDir;
+  DefBrowser = p.DefBrowser;
+  OpenPresMode = p.OpenPresMode;
+  PresFullScr = p.PresFullScr;
+  PresHideMenu = p.PresHideMenu;
+  PresHideNavBar = p.PresHideNavBar;
+  for (auto it = stored.Entries().crbegin(); it != stored.Entries().crend(); ++it) AddToHistory(*it);
+}
+
+void TCPlayerForm::SavePreferences() { qrl::SavePreferences(registry_, Preferences(), flyerHistory_); }
+
+void TCPlayerForm::SaveHistory() { qrl::SaveHistory(registry_, flyerHistory_); }
+
+void TCPlayerForm::AddToHistory(const QString& path) {
+  flyerHistory_.Add(path);
+  RebuildHistoryItems(*fileMenu_, NHistory, NExit, flyerHistory_, [this](int index) { HistoryItemClick(index); });
+  ApplyCommandState();
+}
+
+void TCPlayerForm::HistoryItemClick(int index) {
+  if (index < 0 || index >= flyerHistory_.Entries().size()) return;
+  OpenedExternally = false;
+  RequestOpen(flyerHistory_.Entries()[index]);
+}
+
+void TCPlayerForm::ShowOptions() {
+  TPreferences p = Preferences();
+  if (!services_.prompts.EditOptions(p)) return;
+  DefBrowser = p.DefBrowser;
+  OpenPresMode = p.OpenPresMode;
+  PresFullScr = p.PresFullScr;
+  PresHideMenu = p.PresHideMenu;
+  PresHideNavBar = p.PresHideNavBar;
+}
+
+void TCPlayerForm::ShowHelp(int helpContext) {
+  if (helpWindow_ == nullptr) helpWindow_ = new THelpWindow(this);
+  helpWindow_->ShowTopic(helpContext);
+}
+
+THelpWindow* TCPlayerForm::HelpWindow() const { return helpWindow_; }
 
 // ---------------------------------------------------------------------------------------------
 // Nav bar and commands.
@@ -1066,6 +1146,7 @@ void TCPlayerForm::closeEvent(QCloseEvent* event) {
   }
   services_.sound.Stop();
   splash_->HideSplash(true);
+  SavePreferences();
   event->accept();
 }
 

@@ -20,7 +20,11 @@
 #include "player/FlyerArea.h"
 #include "player/PointerButtons.h"
 #include "player/LoadPhase.h"
+#include "player/Preferences.h"
+#include "player/TFlyerHistory.h"
+#include "player/TLinkOpener.h"
 #include "player/TPageHistory.h"
+#include "player/TPlayerRegistry.h"
 
 class QAction;
 class QMenu;
@@ -36,8 +40,10 @@ class TCKbOccurrence;
 class TFlyerPanel;
 class TNavBarPanel;
 class TPrompts;
+class TSettingsStore;
 class TSoundPlayer;
 class TSplashController;
+class THelpWindow;
 class TTextMeasurer;
 class TUrlOpener;
 class TWindowedControls;
@@ -51,6 +57,7 @@ struct TPlayerServices {
   TUrlOpener& urls;
   const TTextMeasurer& measurer;
   TMailer& mail;
+  TSettingsStore& settings;
 };
 
 inline constexpr const char* kVersionText = "1.3.2c";
@@ -77,6 +84,20 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   bool CloseFlyer();
   void UnloadFlyer();
 
+  // Preferences and the history of flyers shown: read at start-up, written on closing; the
+  // history also each time a flyer is first shown or saved under a new name.
+  void LoadPreferences();
+  void SavePreferences();
+  void SaveHistory();
+  void AddToHistory(const QString& path);
+  void HistoryItemClick(int index);
+  const TFlyerHistory& FlyerHistory() const { return flyerHistory_; }
+  TPreferences Preferences() const;
+  // The Options dialog: OK takes the preferences over (written when the window closes).
+  void ShowOptions();
+  // The user guide at the topic of a help context.
+  void ShowHelp(int helpContext);
+  THelpWindow* HelpWindow() const;
   // Saving: a copy of the open flyer with the note, over it or (saveAs) where the user chooses.
   // False when nothing was saved (cancelled, or failed: the failure is shown).
   bool SaveFlyer(bool saveAs);
@@ -141,6 +162,9 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   bool PresFullScr = false;
   bool PresHideMenu = false;
   bool PresHideNavBar = false;
+  QString DefBrowser;  // the program for links; empty: the desktop's choice
+  // Where the pictures for placeholder texts come from; empty: they stay texts.
+  std::string PlaceholderFolder;
 
   TFlyer* Flyer() const { return flyer_.get(); }
   TNavBarPanel* pnlButtons() const { return pnlButtons_; }
@@ -149,6 +173,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // Menu items (the popup shares the display commands with the main menu).
   QAction* MenOpen;
   QAction* MenClose;
+  QAction* NHistory;
+  QAction* NExit;
   QAction* MenSave;
   QAction* MenSaveAs;
   QAction* MenPrint;
@@ -156,6 +182,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   QAction* MenSend;
   QAction* MenSendKick;
   QAction* MenExit;
+  QAction* MenSetOptions;
+  QAction* MenHelpTopics;
   QAction* MenPresentation;
   QAction* MenFullScreen;
   QAction* MenShowMenu;
@@ -246,6 +274,10 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   bool NavBarShown() const;
 
   TPlayerServices services_;
+  TPlayerRegistry registry_;
+  TFlyerHistory flyerHistory_;
+  TLinkOpener links_;
+  THelpWindow* helpWindow_ = nullptr;
   std::vector<std::string> arguments_;
   TLoadPhase loadPhase_;
   bool busyCursor_ = false;

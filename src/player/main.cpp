@@ -1,14 +1,17 @@
 // quireleaf: the player.
 
 #include <QApplication>
+#include <cstdlib>
 #include <QIcon>
 #include <exception>
 #include <functional>
 
+#include "document/Placeholder.h"
 #include "elements/QtTextMeasurer.h"
 #include "format/TTempFiles.h"
 #include "player/ForwardLaunch.h"
 #include "player/TCPlayerForm.h"
+#include "player/TIniSettingsStore.h"
 #include "player/TInstanceChannel.h"
 #include "player/TMailer.h"
 #include "player/TPrompts.h"
@@ -55,8 +58,10 @@ int main(int argc, char* argv[]) {
   qrl::TQtSoundPlayer sound;
   qrl::TDesktopUrlOpener urls;
   qrl::TQtTextMeasurer measurer;
+  qrl::TIniSettingsStore settings;
   qrl::TXdgEmailMailer mailer;
-  qrl::TCPlayerForm form({prompts, sound, urls, measurer, mailer}, arguments);
+  qrl::TCPlayerForm form({prompts, sound, urls, measurer, mailer, settings}, arguments);
+  form.PlaceholderFolder = qrl::PlaceholderFolderOf(std::getenv(qrl::kPlaceholderDirVariable));
   prompts.SetParent(&form);
   app.OnException = [&form](const std::exception& e) { form.HandleException(e); };
   // Requests are carried out from the event loop, after their sender has been answered.
