@@ -8,7 +8,10 @@ namespace qrl {
 void TXdgEmailMailer::SendMail(const QString& attachment, const QString& body, TDone done) {
   auto* process = new QProcess(this);
   process->setProgram(QStringLiteral("xdg-email"));
-  process->setArguments({QStringLiteral("--attach"), attachment, QStringLiteral("--body"), body});
+  // The tool turns every line feed into the mail's CR LF itself; a CR of ours would be doubled.
+  QString lines = body;
+  lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  process->setArguments({QStringLiteral("--attach"), attachment, QStringLiteral("--body"), lines});
   process->setProcessChannelMode(QProcess::ForwardedChannels);
   // Exactly one of the two signals ends the request: a start failure, or the tool's exit.
   auto finish = std::make_shared<TDone>(std::move(done));

@@ -17,8 +17,9 @@ class TMailer {
   virtual void SendMail(const QString& attachment, const QString& body, TDone done) = 0;
 };
 
-// `xdg-email --attach FILE --body TEXT`, found on the PATH. The tool returns once the mail
-// program has the request, usually long before the mail is sent.
+// `xdg-email --attach FILE --body TEXT`, found on the PATH, with the body's lines separated by
+// line feeds. The tool returns once the mail program has the request, usually long before the
+// mail is sent.
 class TXdgEmailMailer : public QObject, public TMailer {
   Q_OBJECT
  public:

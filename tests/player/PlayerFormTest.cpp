@@ -3,6 +3,7 @@
 // presentation mode.
 
 #include <QAction>
+#include <QDialog>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
@@ -130,11 +131,13 @@ class PlayerFormTest : public QObject {
   FakePrompts prompts_;
   FakeSound sound_;
   FakeUrls urls_;
+  test::FakeSettings settings_;
   test::FakeMailer mailer_;
   TQtTextMeasurer measurer_;
 
   std::unique_ptr<TCPlayerForm> MakeForm(std::vector<std::string> arguments = {"-t"}) {
-    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mailer_}, arguments);
+    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mailer_, settings_},
+                                               arguments);
     form->show();
     return form;
   }
@@ -149,6 +152,7 @@ class PlayerFormTest : public QObject {
     prompts_ = FakePrompts();
     sound_ = FakeSound();
     urls_ = FakeUrls();
+    settings_ = test::FakeSettings();
     mailer_ = test::FakeMailer();
   }
   void cleanup() { dir_.reset(); }
@@ -555,6 +559,17 @@ class PlayerFormTest : public QObject {
     form->SystemExecuteMacro(QStringLiteral("[OPEN]"));
     QCOMPARE(prompts_.dialogsShown, 1);
     QCOMPARE(form->windowTitle(), QStringLiteral("Downloaded"));
+    // While a dialog waits for the user, a request waits for the dialog.
+    WriteClickFlyer(dir_->File("b.qrl"), "Beta");
+    {
+      QDialog dialog(form.get());
+      dialog.setModal(true);
+      dialog.show();
+      form->SystemExecuteMacro(QStringLiteral("[OPEN(\"%1\")]").arg(Path("b.qrl")));
+      QTest::qWait(400);
+      QCOMPARE(form->windowTitle(), QStringLiteral("Downloaded"));
+    }
+    QTRY_COMPARE(form->windowTitle(), QStringLiteral("Beta"));
     form->SystemExecuteMacro(QStringLiteral("[QUIT]"));
     QTRY_VERIFY(!form->isVisible());
     QVERIFY(form->LoadPhase().Empty());

@@ -3,12 +3,17 @@
 
 #include <QMenu>
 #include <QSignalSpy>
+#include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 
+#include "windows/HelpTopics.h"
 #include "windows/NavGlyphs.h"
 #include "windows/PlayerCursors.h"
 #include "windows/TCustomSplashForm.h"
 #include "windows/TSplashController.h"
+#include "windows/TSplashForm.h"
 #include "windows/TWSpeedButton.h"
 
 namespace qrl {
@@ -106,6 +111,36 @@ class WindowsTest : public QObject {
     splash.ShowSplash(QStringLiteral("1.3.2c"), {}, 50);
     splash.HideSplash(false);
     QTRY_VERIFY(!splash.IsUp());
+  }
+
+  void everyHelpTopicIsInTheGuide() {
+    QFile guide(QStringLiteral(":/help/guide.html"));
+    QVERIFY(guide.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(guide.readAll());
+    for (int context : HelpContexts()) {
+      const QString anchor = HelpTopicAnchor(context);
+      QVERIFY2(!anchor.isEmpty() && html.contains(QStringLiteral("name=\"%1\"").arg(anchor)), qPrintable(anchor));
+    }
+    // Every link of the guide leads to one of its own anchors.
+    static const QRegularExpression link(QStringLiteral("href=\"([^\"]*)\""));
+    for (auto it = link.globalMatch(html); it.hasNext();) {
+      const QString target = it.next().captured(1);
+      QVERIFY2(target.startsWith(QLatin1Char('#')) && html.contains(QStringLiteral("name=\"%1\"").arg(target.mid(1))),
+               qPrintable(target));
+    }
+    QVERIFY(HelpTopicAnchor(9999).isEmpty());
+  }
+
+  void aboutWindowHidesWhenItsTimerFires() {
+    TSplashForm about(QStringLiteral("1.3.2c"));
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Quireleaf Player"));
+    QVERIFY(about.lblVersion->text().contains(QStringLiteral("1.3.2c")));
+    QVERIFY(!about.tmrHide.isActive());
+    about.show();
+    QCOMPARE(about.size(), QSize(kSplashFormClientWidth, kSplashFormClientHeight));
+    about.tmrHide.start(10);
+    QTRY_VERIFY(!about.isVisible());
+    QVERIFY(!about.tmrHide.isActive());
   }
 
   void aboutWindowHasItsPanel() {
