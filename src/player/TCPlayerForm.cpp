@@ -20,7 +20,6 @@
 #include <filesystem>
 
 #include "document/FlyerCopy.h"
-#include "document/SwitchValue.h"
 #include "document/TFlyer.h"
 #include "document/TFlyerLoader.h"
 #include "elements/QtTextMeasurer.h"
@@ -37,7 +36,8 @@
 #include "player/NoteText.h"
 #include "player/TFlyerSender.h"
 #include "player/PointerSearch.h"
-#include "render/FlyerArea.h"
+#include "player/SwitchValue.h"
+#include "render/FlyerScale.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
 #include "player/TFlyerOutput.h"
@@ -1029,6 +1029,11 @@ void TCPlayerForm::EnterSizeMove() { inSizeMove_ = true; }
 void TCPlayerForm::ExitSizeMove() {
   sizeMoveTimer_.stop();
   if (!inSizeMove_) return;
+  // A pause with the button still held is not the end of the drag.
+  if (ButtonHeld && ButtonHeld()) {
+    sizeMoveTimer_.start(kSizeMoveSettleMs);
+    return;
+  }
   inSizeMove_ = false;
   FormResize();
 }
@@ -1113,8 +1118,10 @@ void TCPlayerForm::changeEvent(QEvent* event) {
 
 void TCPlayerForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (!resizeAttached_ || presentationLayout_) return;
-  // The user drags the frame: re-lay out the flyer only when the dragging has paused.
+  // Only the window system resizes on the user's behalf; the window's own resizes arrive here too,
+  // sometimes late, and must not hold the layout back.
+  if (!resizeAttached_ || presentationLayout_ || !event->spontaneous()) return;
+  // The user drags the frame: re-lay out the flyer only when the dragging has ended.
   EnterSizeMove();
   sizeMoveTimer_.start(kSizeMoveSettleMs);
 }

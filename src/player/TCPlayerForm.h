@@ -16,8 +16,9 @@
 
 #include "document/TLoadObserver.h"
 #include "imaging/TScreenMetrics.h"
+#include "player/AreaFitting.h"
 #include "player/CommandState.h"
-#include "player/FlyerArea.h"
+#include "player/PointerButtons.h"
 #include "player/LoadPhase.h"
 #include "player/Preferences.h"
 #include "player/TFlyerHistory.h"
@@ -142,6 +143,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void EnterSizeMove();
   void ExitSizeMove();
   bool InSizeMove() const { return inSizeMove_; }
+  // Whether a mouse button is still held: a resize ends when the user lets go of the frame.
+  std::function<bool()> ButtonHeld = PointerButtonHeld;
   bool PresentationLayout() const { return presentationLayout_; }
   TSize AreaSize() const;
   TTrackSizes TrackSizes() const;

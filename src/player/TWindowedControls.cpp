@@ -109,22 +109,14 @@ void TCKBScrollTekst::paintEvent(QPaintEvent*) {
 
 TWindowedControls::TWindowedControls(QWidget* panel, const TTextMeasurer& measurer,
                                      std::function<const QImage&()> pageBitmap)
-    : panel_(panel), measurer_(measurer), pageBitmap_(std::move(pageBitmap)) {
-  panel_->installEventFilter(this);
-}
+    : panel_(panel), measurer_(measurer), pageBitmap_(std::move(pageBitmap)) {}
 
 bool TWindowedControls::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != panel_ || event->type() != QEvent::Wheel) return false;
-  // The wheel over a scrolling text turns its bar (the text itself takes no input).
-  const QPoint at = static_cast<QWheelEvent*>(event)->position().toPoint();
-  for (const auto& [occurrence, control] : controls_) {
-    auto* scroll = qobject_cast<TCKBScrollTekst*>(control);
-    if (scroll == nullptr || !scroll->isVisible() || !scroll->geometry().contains(at) || !scroll->ScrollBar())
-      continue;
-    QCoreApplication::sendEvent(scroll->ScrollBar(), event);
-    return true;
-  }
-  return false;
+  // The wheel over a scrolling text turns its bar: the text itself, disabled, takes no input.
+  auto* scroll = qobject_cast<TCKBScrollTekst*>(watched);
+  if (event->type() != QEvent::Wheel || scroll == nullptr || scroll->ScrollBar() == nullptr) return false;
+  QCoreApplication::sendEvent(scroll->ScrollBar(), event);
+  return true;
 }
 
 TWindowedControls::~TWindowedControls() { Clear(); }
@@ -144,6 +136,7 @@ void TWindowedControls::Show(TCKbOccurrence* occurrence) {
       control->setGeometry(RectOf(*occurrence));
     } else if (auto* text = dynamic_cast<TCKbOccTekst*>(occurrence)) {
       control = new TCKBScrollTekst(*text, measurer_, pageBitmap_, panel_);
+      control->installEventFilter(this);
     } else {
       return;
     }
