@@ -21,25 +21,9 @@ for program in quireleaf qrltool quirekick.exe e2e_flyer_writer; do
   [ -x "$bin/$program" ] || skip "no $program in $bin"
 done
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-display=60
-while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$display"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
-if [ -n "$manager" ]; then
-  "$manager" >/dev/null 2>&1 &
-  pids+=($!)
-  sleep 1
-fi
+source "$(dirname "$0")/e2e-x.sh"
+# Runs with and without a window manager start their search apart, so that they seldom meet.
+start_virtual_x $((60 + ${#manager})) "$manager"
 
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp"

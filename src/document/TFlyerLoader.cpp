@@ -44,7 +44,8 @@ class TCloseGuard {
 
 }  // namespace
 
-TFlyerLoader::TFlyerLoader(TFlyer& flyer, TLoadObserver& observer) : flyer_(flyer), observer_(observer) {}
+TFlyerLoader::TFlyerLoader(TFlyer& flyer, TLoadObserver& observer, std::string placeholderFolder)
+    : flyer_(flyer), observer_(observer), placeholderFolder_(std::move(placeholderFolder)) {}
 
 TFlyerLoader::~TFlyerLoader() { Close(); }
 
@@ -305,7 +306,7 @@ void TFlyerLoader::ReadOccurrence(TCKbControl* control, TCKbSound* sound) {
   s.CheckChecksum();
 }
 
-std::string TFlyerLoader::FillPlaceholder() { return NextPlaceholder(PlaceholderFolder(), placeholdersUsed_); }
+std::string TFlyerLoader::FillPlaceholder() { return NextPlaceholder(placeholderFolder_, placeholdersUsed_); }
 
 bool TFlyerLoader::BuildPages() {
   bool cancelled = false;

@@ -24,8 +24,9 @@ enum class TLoadResult {
 class TFlyerLoader : private TElementReader {
  public:
   // The flyer must be empty (new, or unloaded); its FlyerTitle may hold the caption to show
-  // until the information block is read.
-  TFlyerLoader(TFlyer& flyer, TLoadObserver& observer);
+  // until the information block is read. placeholderFolder: where the pictures for empty
+  // placeholder texts come from; empty: placeholders stay texts.
+  TFlyerLoader(TFlyer& flyer, TLoadObserver& observer, std::string placeholderFolder = {});
   ~TFlyerLoader();
   TFlyerLoader(const TFlyerLoader&) = delete;
   TFlyerLoader& operator=(const TFlyerLoader&) = delete;
@@ -57,6 +58,7 @@ class TFlyerLoader : private TElementReader {
   TFlyer& flyer_;
   TLoadObserver& observer_;
   std::unique_ptr<TQLStream> stream_;
+  std::string placeholderFolder_;
   int placeholdersUsed_ = 0;
 };
 

@@ -146,7 +146,9 @@ void TCKbImage::ReadSwapFile() {
 
 void TCKbOccImage::Load(TQLStream& stream, int layout) {
   TCKbImage& image = Image();
-  if (layout == 2) LoadPlacement(stream);
+  // A picture made from a placeholder text reads the text's placement block, which carries its
+  // rectangle first in either layout.
+  if (layout == 2 || image.IsJpeg) LoadPlacement(stream);
   if (!image.IsJpeg) {
     const std::int16_t flags = stream.ReadSmallInt();
     Transparent = (flags & ofTransparent) != 0;

@@ -10,7 +10,7 @@
 
 #include "elements/TCKbControl.h"
 #include "elements/TCKbOccurrence.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl {
 
@@ -66,8 +66,9 @@ class TCKbOccImage : public TCKbOccurrence {
   std::shared_ptr<void> MaskCache;
 
   // Layout 2: placement first. FIF pictures then have flags (bit 0 transparent with a key
-  // colour following, bit 2 background) and, in layout 1, the placement after them. A picture
-  // not yet decoded grows its decoding size to cover this placement.
+  // colour following, bit 2 background) and, in layout 1, the placement after them. A JPEG
+  // picture (made from a placeholder text) has the text's placement first in both layouts. A
+  // picture not yet decoded grows its decoding size to cover this placement.
   void Load(TQLStream& stream, int layout) override;
   void Rescale(double scale) override;
 

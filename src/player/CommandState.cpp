@@ -16,6 +16,7 @@ TCommandState DeriveCommandState(const TCommandSnapshot& s) {
   c.printPage = pageShown;
   c.snapshotVisible = s.debugSwitch;
   c.snapshot = pageShown;
+  c.historySeparator = s.historyEntries > 0;
 
   c.showMenu = shown;
   c.showNavBar = shown;

@@ -13,6 +13,7 @@ namespace qrl {
 struct TCommandSnapshot {
   TLoadPhase phase;
   bool presentationLayout = false;  // the window is laid out for presentation mode
+  int historyEntries = 0;           // flyers in the File menu's history
   bool presentationTicked = false;  // Presentation Mode is ticked (the layout may follow later)
   bool showMenuTicked = true;
   bool showNavBarTicked = true;
@@ -40,8 +41,9 @@ struct TCommandState {
   bool printPage = false; // the popup's Print Page and the separator after it: visible
   bool snapshotVisible = false;
   bool snapshot = false;
-  bool history = true;  // the history items
-  bool options = true;
+  bool history = true;  // the history items; a request while building waits for the build
+  bool historySeparator = false;  // NExit: shown once there is history
+  bool options = true;  // MenSetOptions
   // View menu and the popup's display items.
   bool showMenu = false;  // MenShowMenu, PupShowMenu
   bool showNavBar = false;

@@ -28,7 +28,7 @@ QString Described(const QString& character) {
 
 }  // namespace
 
-QStringList NoteLinesFromCp1252(const TStrings& lines) {
+QStringList LinesFromCp1252(const TStrings& lines) {
   QStringList result;
   result.reserve(static_cast<qsizetype>(lines.size()));
   for (const std::string& line : lines) result << FromCp1252(line);

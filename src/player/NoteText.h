@@ -7,8 +7,8 @@
 
 namespace qrl {
 
-// The stored lines as the editor shows them.
-QStringList NoteLinesFromCp1252(const TStrings& lines);
+// Stored lines (a note, a text) as Unicode for the editor and the printer.
+QStringList LinesFromCp1252(const TStrings& lines);
 
 // The editor's lines as the flyer stores them. A character the code page cannot hold is never
 // replaced: EQuireleafException names every such character (once each, in order of first use).

@@ -20,7 +20,6 @@
 #include <filesystem>
 
 #include "document/FlyerCopy.h"
-#include "document/SwitchValue.h"
 #include "document/TFlyer.h"
 #include "document/TFlyerLoader.h"
 #include "elements/QtTextMeasurer.h"
@@ -28,27 +27,34 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
+#include "player/HistoryMenu.h"
 #include "player/FlyerSaving.h"
+#include "player/PageKeys.h"
 #include "player/DroppedFiles.h"
 #include "player/InstanceMacro.h"
 #include "player/KickstarterPath.h"
 #include "player/NoteText.h"
 #include "player/TFlyerSender.h"
 #include "player/PointerSearch.h"
-#include "render/FlyerArea.h"
+#include "player/SwitchValue.h"
+#include "render/FlyerScale.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
+#include "player/TFlyerOutput.h"
 #include "player/TFlyerPanel.h"
 #include "player/TNavBarPanel.h"
 #include "player/TPrompts.h"
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
 #include "player/TWindowedControls.h"
+#include "windows/HelpTopics.h"
 #include "player/TYellowForm.h"
 #include "windows/NavGlyphs.h"
 #include "windows/PlayerCursors.h"
 #include "windows/TCustomSplashForm.h"
+#include "windows/THelpWindow.h"
 #include "windows/TSplashController.h"
+#include "windows/TSplashForm.h"
 
 namespace qrl {
 namespace {
@@ -83,6 +89,8 @@ QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const
 TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> arguments, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
+      registry_(services.settings),
+      links_(services.prompts, services.urls, registry_),
       arguments_(std::move(arguments)),
       splash_(new TSplashController(this)),
       sender_(std::make_unique<TFlyerSender>(services.prompts, services.mail, KickstarterPath())) {
@@ -94,6 +102,9 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   sizeMoveTimer_.setSingleShot(true);
   connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
   yellowForm_ = new TYellowForm(this);
+  output_ = std::make_unique<TFlyerOutput>(services_.prompts, this);
+  // Ctrl+S saves also while the reader types in the note.
+  yellowForm_->addAction(MenSave);
   connect(yellowForm_, &TYellowForm::Closed, this, [this] { pnlButtons_->wsbNote->setChecked(false); });
   connect(qApp, &QGuiApplication::commitDataRequest, this, &TCPlayerForm::CommitData);
 
@@ -122,7 +133,11 @@ void TCPlayerForm::CreateMenus() {
   MenSaveAs = MakeAction(this, "MenSaveAs", "Save &As...");
   MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
   MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
-  MenExit = MakeAction(this, "MenExit", "E&xit");
+  MenPrint = MakeAction(this, "MenPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P));
+  MenSnapshot = MakeAction(this, "MenSnapshot", "Snaps&hot BMP");
+  MenSetOptions = MakeAction(this, "MenSetOptions", "&Set...");
+  MenHelpTopics = MakeAction(this, "MenHelpTopics", "Quireleaf Player &Help", QKeySequence(Qt::Key_F1));
+  MenExit = MakeAction(this, "MenExit", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q));
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
   MenShowMenu = MakeAction(this, "MenShowMenu", "Show &Menu", QKeySequence(Qt::CTRL | Qt::Key_M));
@@ -135,18 +150,22 @@ void TCPlayerForm::CreateMenus() {
   MenAboutCustom->setVisible(false);
 
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-  fileMenu_->addAction(MenOpen);
-  fileMenu_->addAction(MenClose);
-  fileMenu_->addSeparator();
-  fileMenu_->addActions({MenSave, MenSaveAs});
+  fileMenu_->addActions({MenOpen, MenSave, MenSaveAs, MenClose});
   fileMenu_->addSeparator();
   fileMenu_->addActions({MenSend, MenSendKick});
   fileMenu_->addSeparator();
+  fileMenu_->addActions({MenPrint, MenSnapshot});
+  NHistory = fileMenu_->addSeparator();
+  NHistory->setObjectName(QStringLiteral("NHistory"));
+  NExit = fileMenu_->addSeparator();
+  NExit->setObjectName(QStringLiteral("NExit"));
+  NExit->setVisible(false);
   fileMenu_->addAction(MenExit);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   view->addActions({MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar});
+  menuBar()->addMenu(QStringLiteral("&Options"))->addAction(MenSetOptions);
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  help->addActions({MenAbout, MenAboutCustom});
+  help->addActions({MenHelpTopics, MenAbout, MenAboutCustom});
 
   // The popup's display items are their main-menu twins: same command, same tick.
   PupPresentation = MenPresentation;
@@ -157,11 +176,16 @@ void TCPlayerForm::CreateMenus() {
   PupFlyer->setObjectName(QStringLiteral("PupFlyer"));
   PupCopyText = PupFlyer->addAction(QStringLiteral("&Copy Text to Clipboard"));
   PupCopyText->setObjectName(QStringLiteral("PupCopyText"));
+  PupPrintText = PupFlyer->addAction(QStringLiteral("Print this &Text"));
+  PupPrintText->setObjectName(QStringLiteral("PupPrintText"));
+  PupPrintPage = PupFlyer->addAction(QStringLiteral("&Print Page..."));
+  PupPrintPage->setObjectName(QStringLiteral("PupPrintPage"));
   PupOpenWebPage = PupFlyer->addAction(QStringLiteral("&Open Web Page"));
   PupOpenWebPage->setObjectName(QStringLiteral("PupOpenWebPage"));
   N4 = PupFlyer->addSeparator();
   PupFlyer->addActions({PupPresentation, PupFullScreen, PupShowMenu, PupShowNavBar});
   PupCopyText->setVisible(false);
+  PupPrintText->setVisible(false);
   PupOpenWebPage->setVisible(false);
 
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
@@ -177,7 +201,21 @@ void TCPlayerForm::CreateMenus() {
   connect(MenShowNavbar, &QAction::triggered, this, &TCPlayerForm::ShowNavBarClick);
   connect(MenAbout, &QAction::triggered, this, [this] { ShowAbout(false); });
   connect(MenAboutCustom, &QAction::triggered, this, [this] { ShowAbout(true); });
+  connect(MenSetOptions, &QAction::triggered, this, &TCPlayerForm::ShowOptions);
+  connect(MenHelpTopics, &QAction::triggered, this, [this] { ShowHelp(hcContents); });
   connect(PupCopyText, &QAction::triggered, this, &TCPlayerForm::PupCopyTextClick);
+  connect(PupPrintText, &QAction::triggered, this, [this] {
+    if (auto* text = dynamic_cast<TCKbOccTekst*>(popupText_))
+      RunOutput([text](TFlyerOutput& o) { o.PrintText(LinesFromCp1252(text->Lines)); });
+  });
+  const auto printPages = [this] {
+    if (flyer_) RunOutput([this](TFlyerOutput& o) { o.PrintPages(*flyer_, fileName_, currentPage_); });
+  };
+  connect(MenPrint, &QAction::triggered, this, printPages);
+  connect(PupPrintPage, &QAction::triggered, this, printPages);
+  connect(MenSnapshot, &QAction::triggered, this, [this] {
+    RunOutput([this](TFlyerOutput& o) { o.Snapshot(*client_, fileName_); });
+  });
   connect(PupOpenWebPage, &QAction::triggered, this, &TCPlayerForm::PupOpenWebPageClick);
 }
 
@@ -210,8 +248,12 @@ void TCPlayerForm::CreateClient() {
   connect(pnlButtons_->wsbMute, &QAbstractButton::clicked, this, &TCPlayerForm::wsbMuteClick);
   connect(pnlButtons_->wsbClose, &QAbstractButton::clicked, this, &TCPlayerForm::wsbCloseClick);
   connect(pnlButtons_->wsbNote, &QAbstractButton::clicked, this, &TCPlayerForm::wsbNoteClick);
+  connect(pnlButtons_->wsbInfo, &QAbstractButton::clicked, this, [this] {
+    if (flyer_) RunOutput([this](TFlyerOutput& o) { o.ShowInfo(flyer_->InfoSections); });
+  });
   connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
   connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
+  connect(pnlButtons_, &TNavBarPanel::HelpRequested, this, &TCPlayerForm::ShowHelp);
   connect(this, &TCPlayerForm::PopupRequested, this, [this](QPoint at) { PupFlyer->popup(at); });
 }
 
@@ -223,8 +265,9 @@ int TCPlayerForm::SwitchValue(char letter) const { return qrl::SwitchValue(argum
 
 void TCPlayerForm::StartUp() {
   SetLoadPhase({});
-  FrameWidth = frameGeometry().width() - client_->width();
-  FrameHeight = frameGeometry().height() - client_->height();
+  LoadPreferences();
+  MeasureFrame();
+  FrameWidth = width() - client_->width();
   framesMeasured_ = true;
   const int p = SwitchValue('p');
   MenPresentation->setChecked((OpenPresMode && p != 0) || p >= 1);
@@ -263,6 +306,7 @@ TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
   s.pageCount = PageCount();
   s.kickstarterInstalled = !sender_->KickstarterPath().isEmpty();
   if (flyer_) s.flyerButtons = flyer_->NavBarVisibility();
+  s.historyEntries = static_cast<int>(flyerHistory_.Entries().size());
   return s;
 }
 
@@ -279,6 +323,14 @@ void TCPlayerForm::ApplyCommandState() {
   MenFullScreen->setVisible(c.fullScreenVisible);
   MenFullScreen->setEnabled(c.fullScreenEnabled);
   N4->setVisible(c.printPage);
+  NExit->setVisible(c.historySeparator);
+  for (QAction* item : fileMenu_->actions())
+    if (item->objectName().startsWith(QLatin1String("MenHistory"))) item->setEnabled(c.history);
+  MenSetOptions->setEnabled(c.options);
+  PupPrintPage->setVisible(c.printPage);
+  MenPrint->setEnabled(c.print);
+  MenSnapshot->setVisible(c.snapshotVisible);
+  MenSnapshot->setEnabled(c.snapshot);
   const auto apply = [](QWidget* control, TControlState state) {
     control->setVisible(state.visible);
     control->setEnabled(state.enabled);
@@ -289,7 +341,11 @@ void TCPlayerForm::ApplyCommandState() {
   apply(pnlButtons_->wsbNote, c.note);
   apply(pnlButtons_->wsbInfo, c.info);
   apply(pnlButtons_->wsbClose, c.closeButton);
-  menuBar()->setVisible(c.menuBarVisible);
+  if (menuBar()->isVisibleTo(this) != c.menuBarVisible) {
+    menuBar()->setVisible(c.menuBarVisible);
+    // The size limits read the menu bar's share of the window at once.
+    layout()->activate();
+  }
   if (pnlButtons_->isVisibleTo(this) != c.navBarVisible) {
     pnlButtons_->setVisible(c.navBarVisible);
     LayOutClient();
@@ -343,7 +399,10 @@ void TCPlayerForm::RequestClose(bool closeApp) {
 bool TCPlayerForm::CloseFlyer() {
   services_.sound.Stop();
   if (!Switch('t')) splash_->HideSplash(true);
-  if (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion))) {
+  // A request that slips in while pages print (from another start of the player, say) would
+  // pull the flyer from under the printer: it stays open.
+  if (output_->Printing() ||
+      (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion)))) {
     // The flyer stays open: a close waiting for the builder is over too.
     SetLoadPhase(loadPhase_.Without(lpCloseReq).Without(lpCloseApp));
     return false;
@@ -417,6 +476,8 @@ bool TCPlayerForm::SaveFlyer(bool saveAs) {
     return false;
   }
   fileName_ = target;
+  AddToHistory(QFileInfo(target).absoluteFilePath());
+  SaveHistory();
   const std::string title = flyer_->InfoValue("Flyer Info", "Title");
   setWindowTitle(title.empty() ? fileName_ : FromCp1252(title));
   DeleteOnClose = false;
@@ -474,6 +535,14 @@ void TCPlayerForm::SendFlyer(bool withKickstarter) {
   sender_->SendFlyer(withKickstarter, hooks);
 }
 
+void TCPlayerForm::RunOutput(const std::function<void(TFlyerOutput&)>& command) {
+  try {
+    command(*output_);
+  } catch (const std::exception& e) {
+    HandleException(e);
+  }
+}
+
 void TCPlayerForm::HandleException(const std::exception& e) {
   services_.prompts.ShowMessage(FromUtf8OrCp1252(HandleExceptionMessage(e, Switch('d'))));
 }
@@ -498,7 +567,7 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
     flyer_->Context().ScreenBitsPerPixel = TScreenDepth::BitsPerPixel();
     // The loader refers to the flyer: it is gone before any unloading below.
     const TLoadResult outcome = [&] {
-      TFlyerLoader loader(*flyer_, *this);
+      TFlyerLoader loader(*flyer_, *this, PlaceholderFolder);
       return loader.LoadFlyer(path.toStdString());
     }();
     SetLoadPhase(loadPhase_.Without(lpLoading));
@@ -546,7 +615,7 @@ void TCPlayerForm::InfoRead(TFlyer& flyer) {
 
 void TCPlayerForm::ScanEnded(TFlyer& flyer) {
   SetLoadPhase(loadPhase_.Without(lpLoading));
-  yellowForm_->SetLines(NoteLinesFromCp1252(flyer.NoteLines));
+  yellowForm_->SetLines(LinesFromCp1252(flyer.NoteLines));
   yellowForm_->PlaceRelativeToOwner(flyer.NoteBounds);
   if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
 }
@@ -559,6 +628,8 @@ void TCPlayerForm::FirstPageReady(TFlyer&) {
 
 void TCPlayerForm::ShowFlyer() {
   if (loadPhase_.Has(lpShow)) return;
+  if (!DeleteOnClose) AddToHistory(QFileInfo(fileName_).absoluteFilePath());
+  SaveHistory();
   if (flyer_ && !flyer_->NoteLines.empty()) {
     pnlButtons_->wsbNote->setChecked(true);
     yellowForm_->show();
@@ -582,17 +653,16 @@ void TCPlayerForm::GoToPage(int page, bool silent) {
 
 void TCPlayerForm::ShowPage(int index, bool silent) {
   if (!flyer_ || index < 0 || index >= PageCount()) return;
-  TPlayerPage& background = *flyer_->Pages[0];
-  if (currentPage_ == 0)
-    for (TCKbOccurrence* o : background.WindowedList) windowed_->Show(o);
   TPlayerPage& page = *flyer_->Pages[static_cast<std::size_t>(index)];
   if (!page.Built) flyer_->BuildPage(index);
   pageBitmap_ = RenderPage(*flyer_, index);
   if (currentPage_ != 0)
     for (TCKbOccurrence* o : flyer_->Pages[currentPage_]->WindowedList) windowed_->Hide(o);
   currentPage_ = index;
+  // Background controls follow every rescale and draw over the new page; they lie under the
+  // page's own controls.
+  for (TCKbOccurrence* o : flyer_->Pages[0]->WindowedList) windowed_->Show(o);
   for (TCKbOccurrence* o : page.WindowedList) windowed_->Show(o);
-  // Background controls lie under the page's own; keep their stacking after a rescale.
   for (TCKbOccurrence* o : page.WindowedList) windowed_->Raise(o);
   ShowFlyer();
   pnlFlyer_->pbxFlyer->repaint();
@@ -618,11 +688,15 @@ void TCPlayerForm::pnlFlyerMouseMove(QPoint position) {
     pnlFlyer_->setCursor(PlayerCursor(shape, devicePixelRatioF()));
 }
 
-void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint position, QPoint globalPosition) {
+void TCPlayerForm::pnlFlyerMouseDown(QWidget* sender, Qt::MouseButton button, QPoint position,
+                                     QPoint globalPosition) {
   if (button == Qt::MiddleButton) return;
   TPointerHit hit;
   const bool pageShown = loadPhase_.Has(lpShow) && currentPage_ != 0 && flyer_;
-  if (pageShown)
+  // Only the flyer area is in flyer coordinates: a click on the nav bar, the menu bar or the
+  // black margin of presentation mode hits nothing on the page.
+  const bool onPage = sender == pnlFlyer_;
+  if (pageShown && onPage)
     hit = FindOccurrenceUnderPointer(flyer_->Pages[currentPage_]->DrawList, flyer_->Pages[0]->DrawList,
                                      button == Qt::LeftButton, position.x(), position.y());
   if (button == Qt::LeftButton) {
@@ -643,6 +717,7 @@ void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint po
   if (button != Qt::RightButton) return;
   const TPopupItems items = PopupItemsFor(pageShown, hit);
   PupCopyText->setVisible(items.copyText);
+  PupPrintText->setVisible(items.copyText);
   PupOpenWebPage->setVisible(items.openWebPage);
   if (items.popupText) popupText_ = items.popupText;
   if (items.popupLink) popupLink_ = items.popupLink;
@@ -657,10 +732,8 @@ void TCPlayerForm::PlayElementSound(const TCKbOccSound* sound) {
 }
 
 void TCPlayerForm::OpenUrl(const std::string& address) {
-  const QString text = FromCp1252(address);
-  if (!services_.urls.OpenAddress(text))
-    services_.prompts.ShowMessage(QStringLiteral("Could not open file '") + text +
-                                  QStringLiteral("'. You may need to set the browser to use."));
+  // A relative file name in a flyer means a file beside it.
+  links_.OpenUrl(FromCp1252(address), DefBrowser, fileName_.isEmpty() ? QString() : QFileInfo(fileName_).absolutePath());
 }
 
 void TCPlayerForm::PupCopyTextClick() {
@@ -673,13 +746,69 @@ void TCPlayerForm::PupOpenWebPageClick() {
 }
 
 void TCPlayerForm::ShowAbout(bool custom) {
-  TCustomSplashForm about(QString::fromLatin1(kVersionText), {}, true, this);
-  if (!custom) about.setWindowTitle(QStringLiteral("About Quireleaf Player"));
-  connect(&about, &TCustomSplashForm::LinkActivated, this, [this](const QString& address) {
-    services_.urls.OpenAddress(address);
-  });
+  const auto openLink = [this](const QString& address) { links_.OpenWithDefaultLink(false, address); };
+  if (custom) {
+    TCustomSplashForm about(QString::fromLatin1(kVersionText), {}, true, this);
+    connect(&about, &TCustomSplashForm::LinkActivated, this, openLink);
+    about.exec();
+    return;
+  }
+  TSplashForm about(QString::fromLatin1(kVersionText), this);
+  connect(&about, &TSplashForm::LinkActivated, this, openLink);
   about.exec();
 }
+
+// ---------------------------------------------------------------------------------------------
+// Preferences, history, options and help.
+
+TPreferences TCPlayerForm::Preferences() const {
+  return {LastFlyerDir, DefBrowser, OpenPresMode, PresFullScr, PresHideMenu, PresHideNavBar};
+}
+
+void TCPlayerForm::LoadPreferences() {
+  TFlyerHistory stored;
+  const TPreferences p = qrl::LoadPreferences(registry_, QDir::currentPath(), stored);
+  LastFlyerDir = p.LastFlyerDir;
+  DefBrowser = p.DefBrowser;
+  OpenPresMode = p.OpenPresMode;
+  PresFullScr = p.PresFullScr;
+  PresHideMenu = p.PresHideMenu;
+  PresHideNavBar = p.PresHideNavBar;
+  for (auto it = stored.Entries().crbegin(); it != stored.Entries().crend(); ++it) AddToHistory(*it);
+}
+
+void TCPlayerForm::SavePreferences() { qrl::SavePreferences(registry_, Preferences(), flyerHistory_); }
+
+void TCPlayerForm::SaveHistory() { qrl::SaveHistory(registry_, flyerHistory_); }
+
+void TCPlayerForm::AddToHistory(const QString& path) {
+  flyerHistory_.Add(path);
+  RebuildHistoryItems(*fileMenu_, NHistory, NExit, flyerHistory_, [this](int index) { HistoryItemClick(index); });
+  ApplyCommandState();
+}
+
+void TCPlayerForm::HistoryItemClick(int index) {
+  if (index < 0 || index >= flyerHistory_.Entries().size()) return;
+  OpenedExternally = false;
+  RequestOpen(flyerHistory_.Entries()[index]);
+}
+
+void TCPlayerForm::ShowOptions() {
+  TPreferences p = Preferences();
+  if (!services_.prompts.EditOptions(p)) return;
+  DefBrowser = p.DefBrowser;
+  OpenPresMode = p.OpenPresMode;
+  PresFullScr = p.PresFullScr;
+  PresHideMenu = p.PresHideMenu;
+  PresHideNavBar = p.PresHideNavBar;
+}
+
+void TCPlayerForm::ShowHelp(int helpContext) {
+  if (helpWindow_ == nullptr) helpWindow_ = new THelpWindow(this);
+  helpWindow_->ShowTopic(helpContext);
+}
+
+THelpWindow* TCPlayerForm::HelpWindow() const { return helpWindow_; }
 
 // ---------------------------------------------------------------------------------------------
 // Nav bar and commands.
@@ -736,8 +865,11 @@ void TCPlayerForm::FullScreenClick() { RefitToFlyer(); }
 
 void TCPlayerForm::ShowMenuClick() {
   const bool on = MenShowMenu->isChecked();
+  const QSize client = client_->size();
   resizeAttached_ = false;
   SetShowMenu(on);
+  // The menu bar lies outside the client: the window grows or shrinks by it, the flyer area stays.
+  if (!presentationLayout_ && loadPhase_.Has(lpShow)) SetClientSize(client.width(), client.height());
   resizeAttached_ = true;
   savedShowMenu_ = MenShowMenu->isChecked();
   FormResize();
@@ -782,6 +914,13 @@ TScreenMetrics TCPlayerForm::ScreenMetrics() const {
 }
 
 int TCPlayerForm::CurrentFrameHeight() const { return height() - client_->height(); }
+
+void TCPlayerForm::MeasureFrame() {
+  // Qt's window size leaves out the window manager's decoration, as the limits and resize() do:
+  // what lies between window and client is the menu bar alone.
+  layout()->activate();
+  FrameHeight = height() - client_->height();
+}
 
 bool TCPlayerForm::NavBarShown() const { return pnlButtons_->isVisibleTo(this); }
 
@@ -890,6 +1029,11 @@ void TCPlayerForm::EnterSizeMove() { inSizeMove_ = true; }
 void TCPlayerForm::ExitSizeMove() {
   sizeMoveTimer_.stop();
   if (!inSizeMove_) return;
+  // A pause with the button still held is not the end of the drag.
+  if (ButtonHeld && ButtonHeld()) {
+    sizeMoveTimer_.start(kSizeMoveSettleMs);
+    return;
+  }
   inSizeMove_ = false;
   FormResize();
 }
@@ -913,7 +1057,7 @@ void TCPlayerForm::ApplyPresentationMode() {
     pnlFlyer_->SetColour(Qt::black);
     setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowState(Qt::WindowFullScreen);
-    show();
+    ShowRecreated();
     UpdateTrackSizes();
     // Without a window manager nobody enlarges a full-screen window; cover the screen ourselves.
     if (const QScreen* screen = this->screen()) setGeometry(screen->geometry());
@@ -922,21 +1066,31 @@ void TCPlayerForm::ApplyPresentationMode() {
     pnlFlyer_->SetColour(palette().color(QPalette::Button));
     if (presentationLayout_) {
       presentationLayout_ = false;
+      // The bars and the size limits change while the window is hidden for its new frame, and
+      // the placement goes with its mapping: a visible window clamped to the new limits would
+      // ask the window manager for a size that may arrive after the placement and overrule it.
+      setWindowFlag(Qt::FramelessWindowHint, false);
       ApplyCommandState();
       SetShowMenu(savedShowMenu_);
       SetShowNavBar(savedShowNavBar_);
-      setWindowFlag(Qt::FramelessWindowHint, false);
       setWindowState(savedWindowState_);
-      show();
       if (savedPlacement_.isValid()) setGeometry(savedPlacement_);
+      ShowRecreated();
     }
     LayOutClient();
-    FrameHeight = frameGeometry().height() - client_->height();
+    MeasureFrame();
     UpdateTrackSizes();
   }
   resizeAttached_ = attached;
   FormResize();
   setAcceptDrops(true);
+}
+
+void TCPlayerForm::ShowRecreated() {
+  show();
+  // Changing the frame recreates the window; without a window manager nobody would give the new
+  // one the keyboard, and the keys (Esc above all) would go nowhere.
+  activateWindow();
 }
 
 void TCPlayerForm::LayOutClient() {
@@ -952,10 +1106,22 @@ void TCPlayerForm::LayOutClient() {
 // ---------------------------------------------------------------------------------------------
 // Window events.
 
+void TCPlayerForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Full screen belongs to presentation mode. A window manager that carries out the full-screen
+  // request of a presentation just left, after the leaving, is put right.
+  if (event->type() == QEvent::WindowStateChange && !presentationLayout_ && isFullScreen()) {
+    setWindowState(windowState() & ~Qt::WindowFullScreen);
+    if (savedPlacement_.isValid()) setGeometry(savedPlacement_);
+  }
+}
+
 void TCPlayerForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (!resizeAttached_ || presentationLayout_) return;
-  // The user drags the frame: re-lay out the flyer only when the dragging has paused.
+  // Only the window system resizes on the user's behalf; the window's own resizes arrive here too,
+  // sometimes late, and must not hold the layout back.
+  if (!resizeAttached_ || presentationLayout_ || !event->spontaneous()) return;
+  // The user drags the frame: re-lay out the flyer only when the dragging has ended.
   EnterSizeMove();
   sizeMoveTimer_.start(kSizeMoveSettleMs);
 }
@@ -980,7 +1146,43 @@ void TCPlayerForm::closeEvent(QCloseEvent* event) {
   }
   services_.sound.Stop();
   splash_->HideSplash(true);
+  SavePreferences();
   event->accept();
+}
+
+void TCPlayerForm::keyPressEvent(QKeyEvent* event) {
+  const TCommandState c = DeriveCommandState(CommandSnapshot());
+  switch (PageKeyFor(event->key(), event->modifiers())) {
+    case TPageKey::None:
+      QMainWindow::keyPressEvent(event);
+      return;
+    case TPageKey::Next:
+      if (c.nextPage) GoToPage(currentPage_ + 1, false);
+      break;
+    case TPageKey::Previous:
+      if (c.previousPage) GoToPage(currentPage_ - 1, false);
+      break;
+    case TPageKey::First:
+      if (c.firstPage) GoToPage(1, false);
+      break;
+    case TPageKey::Last:
+      if (c.lastPage) GoToPage(PageCount() - 1, false);
+      break;
+    case TPageKey::LeavePresentation:
+      if (!c.leavePresentation) return QMainWindow::keyPressEvent(event);
+      MenPresentation->setChecked(false);
+      ApplyPresentationMode();
+      break;
+  }
+  event->accept();
+}
+
+void TCPlayerForm::Terminate() {
+  terminating_ = true;
+  // Open dialogs would wait for an answer nobody gives any more.
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window != this && window->isVisible()) window->close();
+  RequestClose(true);
 }
 
 void TCPlayerForm::mousePressEvent(QMouseEvent* event) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "player/Preferences.h"
+
 class QPrinter;
 class QWidget;
 
@@ -26,6 +28,13 @@ class TPrompts {
   virtual void ShowMessage(const QString& text) = 0;
   // The Open dialog for flyers; the chosen existing file, or empty when cancelled.
   virtual QString OpenFlyerDialog(const QString& title, const QString& filter, const QString& directory) = 0;
+  // A question with Yes and No; true for Yes.
+  virtual bool Confirm(const QString& question) = 0;
+  // The Options dialog over `preferences`; on OK they hold the user's choices and true returns.
+  virtual bool EditOptions(TPreferences& preferences) = 0;
+  // The "Set Web Browser" dialog: failed tells that launching `file` failed (an empty file hides
+  // its row); `application` comes in as the stored one and holds the entered one on OK.
+  virtual bool AskLinkApplication(bool failed, const QString& file, QString& application) = 0;
   // A question with Yes, No and Cancel, captioned with the application title.
   virtual TAnswer AskYesNoCancel(const QString& text) = 0;
   // The Save dialog for flyers, opened in directory with fileName proposed and the filter at
@@ -46,6 +55,9 @@ class TQtPrompts : public TPrompts {
 
   void ShowMessage(const QString& text) override;
   QString OpenFlyerDialog(const QString& title, const QString& filter, const QString& directory) override;
+  bool Confirm(const QString& question) override;
+  bool EditOptions(TPreferences& preferences) override;
+  bool AskLinkApplication(bool failed, const QString& file, QString& application) override;
   TAnswer AskYesNoCancel(const QString& text) override;
   QString SaveFlyerDialog(const QString& directory, const QString& fileName, const QStringList& filters,
                           int filterIndex) override;

@@ -19,7 +19,8 @@ constexpr int kOkRightMargin = 10;
 }  // namespace
 
 TYellowForm::TYellowForm(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                         Qt::WindowStaysOnTopHint),
       owner_(owner) {
   setObjectName(QStringLiteral("YellowForm"));
   setWindowTitle(QStringLiteral("Note"));

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -26,10 +27,7 @@
 
 namespace qrl {
 
-using test::FakeMailer;
 using test::FakePrompts;
-using test::FakeSound;
-using test::FakeUrls;
 
 namespace {
 
@@ -38,7 +36,7 @@ const QString kQuestion = QStringLiteral("Text in Note has changed. Do you wish 
 std::string BinDir() { return QRL_BINARY_DIR "/bin"; }
 
 void WriteNoteFlyer(const std::string& path, const std::string& title, const TStrings& noteLines = {},
-                    TNoteBounds bounds = TNoteBounds::FromSize(30, 40, 200, 100)) {
+                    TNoteBounds bounds = TNoteBounds::FromSize(30, 40, 200, 100), int pages = 1) {
   TFlyerDesc f;
   TInfoDesc info;
   info.Sections = {{0, "Flyer Info", {{"Title", {title}}}}};
@@ -55,7 +53,7 @@ void WriteNoteFlyer(const std::string& path, const std::string& title, const TSt
   TPageDesc page;
   page.Refs = {{1, 1, 0}};
   f.Blocks.push_back(background);
-  f.Blocks.push_back(page);
+  for (int i = 0; i < pages; ++i) f.Blocks.push_back(page);
   WriteFlyerFile(f, path);
 }
 
@@ -89,15 +87,11 @@ class NoteSavingTest : public QObject {
 
  private:
   std::unique_ptr<test::TempDir> dir_;
-  FakePrompts prompts_;
-  FakeSound sound_;
-  FakeUrls urls_;
-  FakeMailer mail_;
-  TQtTextMeasurer measurer_;
+  test::FakeServices fakes_;
+  FakePrompts& prompts_ = fakes_.prompts;
 
-  std::unique_ptr<TCPlayerForm> OpenForm(const QString& path) {
-    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mail_},
-                                               std::vector<std::string>{"-t"});
+  std::unique_ptr<TCPlayerForm> OpenForm(const QString& path, std::vector<std::string> arguments = {"-t"}) {
+    auto form = std::make_unique<TCPlayerForm>(fakes_.Services(), arguments);
     form->show();
     form->StartUp();
     if (!path.isEmpty()) form->RequestOpen(path);
@@ -119,8 +113,6 @@ class NoteSavingTest : public QObject {
   void init() {
     dir_ = std::make_unique<test::TempDir>();
     prompts_ = FakePrompts();
-    sound_ = FakeSound();
-    urls_ = FakeUrls();
   }
   void cleanup() { dir_.reset(); }
 
@@ -237,6 +229,19 @@ class NoteSavingTest : public QObject {
     QCOMPARE(prompts_.messages, QStringList());
   }
 
+  void aSavedCopyOfAFlyerDeletedOnCloseStays() {
+    // A kickstarter hands the player a copy it deletes on close; a copy saved from it stays.
+    WriteNoteFlyer(dir_->File("handed.qrl"), "Handed");
+    auto form = OpenForm({}, {"-t", "-r", Path("handed.qrl").toStdString()});
+    QVERIFY(form->DeleteOnClose);
+    Type(*form, QStringLiteral("mine"));
+    prompts_.saveAnswers = {Path("kept.qrl")};
+    QVERIFY(form->SaveFlyer(true));
+    QVERIFY(!form->DeleteOnClose);
+    form->RequestClose(false);
+    QCOMPARE(LoadNote(dir_->File("kept.qrl")).lines, TStrings({"mine"}));
+  }
+
   void withoutAKickstarter() {
     // Only the flyer filter is offered, also for a kickstarter flyer.
     const TSaveDialogSetup setup = SaveDialogSetup(QStringLiteral("/f/Kick.v2.EXE"), QStringLiteral("/d"), false);
@@ -285,6 +290,32 @@ class NoteSavingTest : public QObject {
     prompts_.answers = {TAnswer::No};
     QVERIFY(form->close());
     QVERIFY(!LoadNote(dir_->File("b.qrl")).present);
+  }
+
+  void aCloseWhileBuildingWaitsForTheBuilderWhenTheNoteChanged() {
+    WriteNoteFlyer(dir_->File("long.qrl"), "Long", {}, {}, 40);
+    auto form = std::make_unique<TCPlayerForm>(fakes_.Services(),
+                                               std::vector<std::string>{"-t"});
+    form->show();
+    QTimer typist;
+    bool whileBuilding = false;
+    connect(&typist, &QTimer::timeout, form.get(), [&] {
+      if (!form->LoadPhase().Has(lpShow)) return;
+      typist.stop();
+      whileBuilding = form->LoadPhase().Has(lpBuilding);
+      Type(*form, QStringLiteral("typed while building"));
+      form->RequestClose(false);
+    });
+    typist.start(0);
+    form->RequestOpen(Path("long.qrl"));
+    QVERIFY(whileBuilding);
+    // Every page was built so that the note could be saved; the question came once the builder
+    // was done, and Cancel keeps the flyer.
+    QCOMPARE(prompts_.questions, QStringList({kQuestion}));
+    QVERIFY(form->LoadPhase().Has(lpOpened));
+    QVERIFY(!form->LoadPhase().Has(lpBuilding));
+    for (const auto& page : form->Flyer()->Pages) QVERIFY(page->Built);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Long"));
   }
 
   void aFailingWriteLeavesTheTargetAndTheFlyerAsTheyWere() {

@@ -7,11 +7,16 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "elements/QtTextMeasurer.h"
+#include "player/TCPlayerForm.h"
 #include "player/TMailer.h"
 #include "player/TPrompts.h"
+#include "player/TSettingsStore.h"
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
 
@@ -46,6 +51,48 @@ class FakePrompts : public TPrompts {
     QString answer = dialogAnswers.front();
     dialogAnswers.pop_front();
     return answer;
+  }
+
+  QStringList confirmQuestions;
+  std::deque<bool> confirmAnswers;  // the Yes/No answers in turn; none left: No
+  bool Confirm(const QString& question) override {
+    confirmQuestions << question;
+    if (confirmAnswers.empty()) return false;
+    const bool answer = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return answer;
+  }
+
+  // The Options dialog: edits the values it is shown and answers OK, or answers Cancel.
+  std::function<void(TPreferences&)> editOptions;
+  bool optionsOk = true;
+  int optionsShown = 0;
+  bool EditOptions(TPreferences& preferences) override {
+    ++optionsShown;
+    TPreferences edited = preferences;
+    if (editOptions) editOptions(edited);
+    if (optionsOk) preferences = edited;
+    return optionsOk;
+  }
+
+  // The "Set Web Browser" dialog: each answer is an application entered and OK, or nothing for
+  // Cancel; none left: Cancel.
+  struct LinkQuestion {
+    bool failed;
+    QString file;
+    QString shownApplication;
+  };
+  std::vector<LinkQuestion> linkQuestions;
+  std::deque<std::optional<QString>> linkAnswers;
+  bool AskLinkApplication(bool failed, const QString& file, QString& application) override {
+    linkQuestions.push_back({failed, file, application});
+    if (linkAnswers.empty() || !linkAnswers.front()) {
+      if (!linkAnswers.empty()) linkAnswers.pop_front();
+      return false;
+    }
+    application = *linkAnswers.front();
+    linkAnswers.pop_front();
+    return true;
   }
   TAnswer AskYesNoCancel(const QString& text) override {
     questions << text;
@@ -83,6 +130,32 @@ class FakeUrls : public TUrlOpener {
     opened << address;
     return succeed;
   }
+  // Programs started, each with its one argument; programsThatStart lists the ones that start.
+  std::vector<std::pair<QString, QString>> started;
+  QStringList programsThatStart;
+  bool StartProgram(const QString& program, const QString& argument) override {
+    started.emplace_back(program, argument);
+    return programsThatStart.contains(program);
+  }
+};
+
+// The settings in memory; a missing section name is the product key itself.
+class FakeSettings : public TSettingsStore {
+ public:
+  std::map<QString, std::map<QString, QString>> sections;
+  int flushes = 0;
+  std::optional<QString> Read(const QString& section, const QString& name) override {
+    const auto s = sections.find(section);
+    if (s == sections.end()) return std::nullopt;
+    const auto v = s->second.find(name);
+    if (v == s->second.end()) return std::nullopt;
+    return v->second;
+  }
+  void Write(const QString& section, const QString& name, const QString& text) override {
+    sections[section][name] = text;
+  }
+  void RemoveSection(const QString& section) override { sections.erase(section); }
+  void Flush() override { ++flushes; }
 };
 
 // Records each mail; the result is reported at once.
@@ -102,6 +175,18 @@ class FakeMailer : public TMailer {
     sent.push_back({attachment, body, bytes});
     done(succeed);
   }
+};
+
+// One of each scripted service, and the window's services made of them.
+struct FakeServices {
+  FakePrompts prompts;
+  FakeSound sound;
+  FakeUrls urls;
+  FakeMailer mail;
+  FakeSettings settings;
+  TQtTextMeasurer measurer;
+
+  TPlayerServices Services() { return {prompts, sound, urls, measurer, mail, settings}; }
 };
 
 }  // namespace qrl::test

@@ -131,11 +131,13 @@ class PlayerFormTest : public QObject {
   FakePrompts prompts_;
   FakeSound sound_;
   FakeUrls urls_;
+  test::FakeSettings settings_;
   test::FakeMailer mailer_;
   TQtTextMeasurer measurer_;
 
   std::unique_ptr<TCPlayerForm> MakeForm(std::vector<std::string> arguments = {"-t"}) {
-    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mailer_}, arguments);
+    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mailer_, settings_},
+                                               arguments);
     form->show();
     return form;
   }
@@ -150,6 +152,7 @@ class PlayerFormTest : public QObject {
     prompts_ = FakePrompts();
     sound_ = FakeSound();
     urls_ = FakeUrls();
+    settings_ = test::FakeSettings();
     mailer_ = test::FakeMailer();
   }
   void cleanup() { dir_.reset(); }

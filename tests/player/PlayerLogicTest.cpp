@@ -11,9 +11,10 @@
 #include "format/QuireleafException.h"
 #include "player/AttachmentNote.h"
 #include "player/CommandState.h"
-#include "player/FlyerArea.h"
+#include "player/AreaFitting.h"
 #include "player/InstanceMacro.h"
 #include "player/LoadPhase.h"
+#include "player/PageKeys.h"
 #include "player/PointerSearch.h"
 #include "player/ScrollRange.h"
 #include "player/TPageHistory.h"
@@ -190,6 +191,21 @@ TEST(AttachmentNoteTest, BannerAndWhereToGetThePlayer) {
   EXPECT_EQ(AttachmentNote(false),
             banner + " Get the Quireleaf Player download from\r\n    HTTPS://QUIRELEAF.EXAMPLE.ORG\r\n" + rule);
   EXPECT_EQ(AttachmentNote(true), banner + " Quireleaf is online at\r\n    HTTPS://QUIRELEAF.EXAMPLE.ORG\r\n" + rule);
+}
+
+TEST(PageKeysTest, ViewerKeysWithoutModifiersOnly) {
+  for (int key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Space})
+    EXPECT_EQ(PageKeyFor(key, Qt::NoModifier), TPageKey::Next) << key;
+  for (int key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Backspace})
+    EXPECT_EQ(PageKeyFor(key, Qt::NoModifier), TPageKey::Previous) << key;
+  EXPECT_EQ(PageKeyFor(Qt::Key_Home, Qt::NoModifier), TPageKey::First);
+  EXPECT_EQ(PageKeyFor(Qt::Key_End, Qt::KeypadModifier), TPageKey::Last);
+  EXPECT_EQ(PageKeyFor(Qt::Key_Escape, Qt::NoModifier), TPageKey::LeavePresentation);
+  // Modified keys belong to shortcuts (Ctrl+Home, Alt+Left) and to the controls.
+  EXPECT_EQ(PageKeyFor(Qt::Key_Right, Qt::ControlModifier), TPageKey::None);
+  EXPECT_EQ(PageKeyFor(Qt::Key_Left, Qt::AltModifier), TPageKey::None);
+  EXPECT_EQ(PageKeyFor(Qt::Key_Space, Qt::ShiftModifier), TPageKey::None);
+  EXPECT_EQ(PageKeyFor(Qt::Key_A, Qt::NoModifier), TPageKey::None);
 }
 
 TEST(FlyerAreaTest, MulDivRoundsHalvesAwayFromZero) {
