@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "document/TAtomicTarget.h"
 #include "format/FileNames.h"
 #include "format/FlyerLayout.h"
 #include "format/Packing.h"
 #include "format/QuireleafException.h"
+#include "format/TAtomicFile.h"
 
 namespace qrl {
 
@@ -60,7 +60,7 @@ void WriteFlyerCopy(const std::string& sourcePath, const std::string& targetPath
   if (packed && (kickstarterPath.empty() || !std::filesystem::is_regular_file(kickstarterPath, ec)))
     throw EQuireleafException(kNoKickstarterMessage);
 
-  TAtomicTarget copy(targetPath);
+  TAtomicFile copy(targetPath);
   CopyWithNote(sourcePath, copy.TempPath(), noteLines, noteBounds);
   if (!packed) {
     copy.Commit();

@@ -18,9 +18,8 @@ namespace {
 // each of its errors spreads over four output pixels and into two or three colour channels.
 constexpr double kChromaLambdaFactor = 0.3;
 
-// Blocks up to this side search a window of this radius only.
+// Blocks up to this side search the 3 x 3 domains around their own place, larger ones 5 x 5.
 constexpr int kSmallBlock = 8;
-constexpr int kSmallRadius = 2;
 
 TFifPlaneParams PlaneParams(int quality) {
   TFifPlaneParams p;
@@ -33,9 +32,9 @@ TFifPlaneParams PlaneParams(int quality) {
   p.contrastDen = 8;
   for (int level = 0; level < p.Levels(); ++level) {
     const int size = 1 << (p.topLog2 - level);
-    // Small blocks find their match close by; a narrower window for them saves most of the
-    // search time and offset bits at almost no cost in fit.
-    p.searchRadius[level] = size <= kSmallBlock ? kSmallRadius : 4;
+    // Good domains lie close by: wider windows cost search time and offset bits for a few
+    // hundredths of a dB.
+    p.searchRadius[level] = size <= kSmallBlock ? 1 : 2;
     p.searchStep[level] = std::max(1, size / 8);
   }
   return p;

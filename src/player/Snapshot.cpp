@@ -2,10 +2,9 @@
 
 #include <QBuffer>
 #include <QFileInfo>
-#include <fstream>
 
-#include "document/TAtomicTarget.h"
 #include "format/QuireleafException.h"
+#include "format/TAtomicFile.h"
 
 namespace qrl {
 
@@ -22,14 +21,7 @@ void SaveSnapshot(const QImage& picture, const QString& path) {
   buffer.open(QIODevice::WriteOnly);
   if (picture.isNull() || !picture.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP"))
     throw EQuireleafException("The snapshot could not be made.");
-  TAtomicTarget target(path.toStdString());
-  {
-    std::ofstream out(target.TempPath(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.constData(), bytes.size());
-    out.close();
-    if (!out) throw EFileError("Cannot write \"" + path.toStdString() + "\"");
-  }
-  target.Commit();
+  WriteFileAtomically(path.toStdString(), bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace qrl

@@ -1,3 +1,4 @@
+#include "format/TAtomicFile.h"
 #include "tools/authoring/FlyerCompiler.h"
 
 #include <algorithm>
@@ -5,7 +6,6 @@
 #include <tuple>
 
 #include "document/FlyerCopy.h"
-#include "document/TAtomicTarget.h"
 #include "document/TFlyerWriter.h"
 #include "elements/ImaAdpcmEncoder.h"
 #include "elements/TCKbSound.h"
@@ -243,7 +243,7 @@ void BuildFlyer(const fs::path& manifestPath, const std::string& outputPath, con
     return;
   }
   // The plain flyer goes to a scratch file beside the target, removed again once packed.
-  const TAtomicTarget scratch(outputPath);
+  const TAtomicFile scratch(outputPath);
   WriteFlyerFile(flyer, scratch.TempPath());
   PackFlyer(kickstarterPath, scratch.TempPath(), ResourceNameFor(outputPath), outputPath);
 }

@@ -1,7 +1,6 @@
 // qrltool fif: encode pictures as FIF, decode FIF pictures through the decoder library exactly as
 // the player does, and describe FIF files.
 
-#include <QSaveFile>
 
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +17,7 @@
 #include "fif/FifEncoder.h"
 #include "fif/FifStatus.h"
 #include "format/QuireleafException.h"
+#include "format/TAtomicFile.h"
 #include "imaging/CheckMemory.h"
 #include "imaging/DecodeFif.h"
 #include "tools/common/PictureFile.h"
@@ -50,12 +50,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
 }
 
 void WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) !=
-          static_cast<qint64>(bytes.size()) ||
-      !file.commit())
-    throw EFileError("Cannot write " + path + ": " + file.errorString().toStdString());
+  WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
 // Smooth resampling to the size the picture is to be encoded at.
