@@ -22,6 +22,13 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void THelpWindow::ShowTopic(int context) {
   browser_->setSource(HelpTopicUrl(context));
+  // The first time, beside the window it explains rather than in a corner of the screen.
+  if (!placed_ && parentWidget() != nullptr) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(parentWidget()->window()->frameGeometry().center());
+    move(frame.topLeft());
+    placed_ = true;
+  }
   show();
   raise();
   activateWindow();

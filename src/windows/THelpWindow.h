@@ -19,6 +19,7 @@ class THelpWindow : public QWidget {
 
  private:
   QTextBrowser* browser_;
+  bool placed_ = false;
 };
 
 }  // namespace qrl

@@ -32,13 +32,13 @@ TSplashForm::TSplashForm(const QString& version, QWidget* parent) : QDialog(pare
   auto* lines = new QVBoxLayout(pnlAbout);
   lines->setContentsMargins(0, 0, 0, 0);
   lines->setSpacing(2);
-  for (const char* line : {"Quireleaf Player shows Quireleaf flyers: electronic",
-                           "brochures of pictures, texts, links and sounds that",
-                           "travel as one file, on their own or as a kickstarter.",
-                           "Its fractal pictures are decoded by our own codec."}) {
-    auto* label = new QLabel(QString::fromLatin1(line), pnlAbout);
-    lines->addWidget(label);
-  }
+  // One wrapped paragraph: the lines follow the font the desktop gives the window.
+  auto* about = new QLabel(QStringLiteral("Quireleaf Player shows Quireleaf flyers: electronic brochures of pictures, "
+                                          "texts, links and sounds that travel as one file, on their own or as a "
+                                          "kickstarter. Its fractal pictures are decoded by our own codec."),
+                           pnlAbout);
+  about->setWordWrap(true);
+  lines->addWidget(about);
   lblWebSite = new QLabel(pnlAbout);
   lblWebSite->setObjectName(QStringLiteral("lblWebSite"));
   lblWebSite->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(ProductWebSite()));
