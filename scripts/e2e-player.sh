@@ -92,8 +92,18 @@ stop_with() {  # SIGNAL
 
 session() {
   session=$1
+  # A file left by a player that was killed outright: the next start removes it; a file of a
+  # running process stays.
+  sleep 0 &
+  gone=$!
+  wait "$gone"
+  : >"$work/tmp/QRL$gone-abcdef"
+  : >"$work/tmp/QRL$$-abcdef"
   # The click flyer: page 1 leads to page 2 through its left half.
   start 'E2E Flyer' -t "$flyer"
+  [ ! -e "$work/tmp/QRL$gone-abcdef" ] || fail "the orphaned temporary file was not removed"
+  [ -e "$work/tmp/QRL$$-abcdef" ] || fail "a running process's temporary file was removed"
+  rm "$work/tmp/QRL$$-abcdef"
   geometry
   menu=$((H - 370))
   [ "$W" = 640 ] && [ "$menu" -gt 0 ] && [ "$menu" -lt 60 ] || fail "start: client area ${W}x$H"
@@ -101,7 +111,7 @@ session() {
   xdotool mousemove --window "$window" 100 $((menu + 100)) click 1
   sleep 1
   same_page "$work/e2e2.png" e2e-shown2
-  stop_with TERM
+  stop_with INT
 
   # The demo flyer, muted, with the start-up splash: sizes after every display toggle, page keys.
   start 'Quireleaf demo flyer' -s "$demo"
@@ -135,16 +145,16 @@ session() {
   key F5
   key Escape
   client_is 640 $((menu + 370)) "presentation mode left with Esc"
-  stop_with TERM
+  stop_with "$2"
 }
 
-session "no window manager"
+session "no window manager" TERM
 if command -v openbox >/dev/null; then
   openbox >/dev/null 2>&1 &
   pids+=($!)
   sleep 1
-  session "openbox"
+  session "openbox" HUP
 else
   echo "openbox is not installed: the window-manager run was skipped (scripts/setup.sh installs it)"
 fi
-echo "PASS: sizes, pages, keys and SIGTERM, without a window manager and under openbox"
+echo "PASS: sizes, pages, keys, orphaned temporary files and signals, without a window manager and under openbox"

@@ -442,6 +442,7 @@ void TCPlayerForm::UnloadFlyer() {
   FlyerTitle = AppTitle();
   setWindowTitle(FlyerTitle);
   pageBitmap_ = QImage();
+  screenBitmap_ = QImage();
   pnlButtons_->lblCreator->setText(AppTitle());
   SetLoadPhase(loadPhase_.Intersect({lpCloseApp, lpOpenReq}));
   SetShowMenu(MenShowMenu->isChecked());
@@ -554,6 +555,7 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
   windowed_->Clear();
   history_.Clear();
   pageBitmap_ = QImage();
+  screenBitmap_ = QImage();
   currentPage_ = 0;
   pnlButtons_->wsbMute->setChecked(Switch('s'));
   pnlButtons_->wsbNote->setChecked(false);
@@ -656,6 +658,9 @@ void TCPlayerForm::ShowPage(int index, bool silent) {
   TPlayerPage& page = *flyer_->Pages[static_cast<std::size_t>(index)];
   if (!page.Built) flyer_->BuildPage(index);
   pageBitmap_ = RenderPage(*flyer_, index);
+  // On a high-density screen the view gets its own drawing at the screen's resolution.
+  const double deviceScale = devicePixelRatioF();
+  screenBitmap_ = deviceScale == 1.0 ? pageBitmap_ : RenderPageForScreen(*flyer_, index, deviceScale);
   if (currentPage_ != 0)
     for (TCKbOccurrence* o : flyer_->Pages[currentPage_]->WindowedList) windowed_->Hide(o);
   currentPage_ = index;
@@ -671,8 +676,8 @@ void TCPlayerForm::ShowPage(int index, bool silent) {
 }
 
 void TCPlayerForm::pbxFlyerPaint(QPainter& painter) {
-  if (!loadPhase_.Has(lpShow) || pageBitmap_.isNull()) return;
-  painter.drawImage(QPoint(0, 0), pageBitmap_);
+  if (!loadPhase_.Has(lpShow) || screenBitmap_.isNull()) return;
+  painter.drawImage(QPoint(0, 0), screenBitmap_);
 }
 
 void TCPlayerForm::pnlFlyerMouseMove(QPoint position) {

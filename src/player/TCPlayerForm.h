@@ -288,6 +288,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TPageHistory history_;
   int currentPage_ = 0;
   QImage pageBitmap_;
+  QImage screenBitmap_;  // pageBitmap_ at the screen's device pixel ratio
   int flyerCursor_ = 0;
   TCKbOccurrence* popupText_ = nullptr;
   TCKbOccurrence* popupLink_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "imaging/CheckMemory.h"
 #include "render/CheckDC.h"
 #include "render/DibImage.h"
+#include "render/FlyerArea.h"
 #include "render/PagePalette.h"
 #include "render/PaintImage.h"
 #include "render/PaintOccurrence.h"
@@ -96,6 +98,25 @@ QImage RenderPage(TFlyer& flyer, int index) {
   }
   if (throughPalette) SelectPagePalette(page, bitmap);
   return bitmap;
+}
+
+QImage RenderPageForScreen(TFlyer& flyer, int index, double deviceScale) {
+  if (deviceScale == 1.0) return RenderPage(flyer, index);
+  const std::int32_t width = flyer.AreaWidth;
+  const std::int32_t height = flyer.AreaHeight;
+  // Placements scale from their design rectangles, so going back to the area is exact.
+  SetFlyerArea(flyer, static_cast<std::int32_t>(std::lround(width * deviceScale)),
+               static_cast<std::int32_t>(std::lround(height * deviceScale)));
+  QImage image;
+  try {
+    image = RenderPage(flyer, index);
+  } catch (...) {
+    SetFlyerArea(flyer, width, height);
+    throw;
+  }
+  SetFlyerArea(flyer, width, height);
+  image.setDevicePixelRatio(deviceScale);
+  return image;
 }
 
 }  // namespace qrl

@@ -21,4 +21,10 @@ class TFlyer;
 // or decoding an element raises.
 QImage RenderPage(TFlyer& flyer, int index);
 
+// The page for a screen with deviceScale device pixels per window pixel: drawn at the flyer area
+// times deviceScale, so that texts and pictures are as sharp as the screen, and marked with that
+// device pixel ratio. The flyer keeps its area and its placements' scale (hit-testing and the
+// controls work in window pixels). A scale of 1 is RenderPage itself.
+QImage RenderPageForScreen(TFlyer& flyer, int index, double deviceScale);
+
 }  // namespace qrl

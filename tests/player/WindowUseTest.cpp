@@ -10,7 +10,9 @@
 #include "document/TFlyerWriter.h"
 #include "elements/TCKbClick.h"
 #include "elements/TCKbTekst.h"
+#include "document/TFlyer.h"
 #include "player/PlayerFakes.h"
+#include "render/RenderPage.h"
 #include "player/TCPlayerForm.h"
 #include "player/TFlyerPanel.h"
 #include "player/TNavBarPanel.h"
@@ -211,6 +213,24 @@ class WindowUseTest : public QObject {
     form->MenShowNavbar->trigger();
     QCOMPARE(form->pnlFlyer()->size(), area);
     QCOMPARE(form->size(), window);
+  }
+
+  void pageIsDrawnAtTheScreensResolution() {
+    auto form = Open();
+    QVERIFY(form);
+    const double dpr = form->devicePixelRatioF();
+    const QImage shot = form->pnlFlyer()->grab().toImage();
+    QCOMPARE(shot.size(), QSize(qRound(640 * dpr), qRound(340 * dpr)));
+    // Away from the controls the view shows exactly the page drawn at the screen's resolution...
+    const QRect clear(0, 0, qRound(200 * dpr), qRound(90 * dpr));
+    const QImage expected = RenderPageForScreen(*form->Flyer(), form->CurrentPage(), dpr);
+    QCOMPARE(shot.copy(clear).convertToFormat(QImage::Format_RGB32),
+             expected.copy(clear).convertToFormat(QImage::Format_RGB32));
+    // ...while the flyer keeps its area in window pixels for hit-testing and the controls.
+    QCOMPARE(form->AreaSize(), (TSize{640, 340}));
+    QCOMPARE(form->PageBitmap().size(), QSize(640, 340));
+    QTest::mouseMove(form->pnlFlyer(), QPoint(330, 120));
+    QTRY_COMPARE(form->FlyerCursor(), 4);
   }
 
   void aResizeSnapsOnlyWhenTheButtonIsReleased() {
