@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl::bench {
 

@@ -10,7 +10,7 @@
 
 #include "elements/TCKbControl.h"
 #include "elements/TCKbOccurrence.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl {
 

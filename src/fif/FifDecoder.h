@@ -9,7 +9,7 @@
 #include <span>
 
 #include "fif/FifBitstream.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl {
 

@@ -10,7 +10,7 @@
 
 #include "fif/FifBitstream.h"
 #include "fif/FifSymbols.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl {
 

@@ -2,8 +2,8 @@
 
 #include <QFileInfo>
 
-#include "document/SwitchValue.h"
 #include "player/InstanceMacro.h"
+#include "player/SwitchValue.h"
 #include "player/TInstanceChannel.h"
 
 namespace qrl {

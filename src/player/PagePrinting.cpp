@@ -9,7 +9,7 @@
 #include "document/TFlyer.h"
 #include "format/QuireleafException.h"
 #include "player/TFormPrinting.h"
-#include "render/FlyerArea.h"
+#include "render/FlyerScale.h"
 #include "render/RenderPage.h"
 
 namespace qrl {

@@ -20,7 +20,6 @@
 #include <filesystem>
 
 #include "document/FlyerCopy.h"
-#include "document/SwitchValue.h"
 #include "document/TFlyer.h"
 #include "document/TFlyerLoader.h"
 #include "elements/QtTextMeasurer.h"
@@ -37,7 +36,8 @@
 #include "player/NoteText.h"
 #include "player/TFlyerSender.h"
 #include "player/PointerSearch.h"
-#include "render/FlyerArea.h"
+#include "player/SwitchValue.h"
+#include "render/FlyerScale.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
 #include "player/TFlyerOutput.h"

@@ -16,8 +16,8 @@
 
 #include "document/TLoadObserver.h"
 #include "imaging/TScreenMetrics.h"
+#include "player/AreaFitting.h"
 #include "player/CommandState.h"
-#include "player/FlyerArea.h"
 #include "player/PointerButtons.h"
 #include "player/LoadPhase.h"
 #include "player/Preferences.h"

@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 #include <utility>
 
-#include "player/FlyerArea.h"
+#include "player/AreaFitting.h"
 #include "windows/HelpTopics.h"
 #include "windows/NavGlyphs.h"
 

@@ -11,7 +11,7 @@
 #include "format/QuireleafException.h"
 #include "player/AttachmentNote.h"
 #include "player/CommandState.h"
-#include "player/FlyerArea.h"
+#include "player/AreaFitting.h"
 #include "player/InstanceMacro.h"
 #include "player/LoadPhase.h"
 #include "player/PageKeys.h"

@@ -20,7 +20,7 @@
 #include "elements/QtTextMeasurer.h"
 #include "elements/TCKbImage.h"
 #include "fif/FifEncoder.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 #include "support/GuiApplication.h"
 #include "support/TempDir.h"
 

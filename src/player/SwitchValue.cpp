@@ -1,4 +1,4 @@
-#include "document/SwitchValue.h"
+#include "player/SwitchValue.h"
 
 #include <charconv>
 
