@@ -770,15 +770,18 @@ TPreferences TCPlayerForm::Preferences() const {
   return {LastFlyerDir, DefBrowser, OpenPresMode, PresFullScr, PresHideMenu, PresHideNavBar};
 }
 
-void TCPlayerForm::LoadPreferences() {
-  TFlyerHistory stored;
-  const TPreferences p = qrl::LoadPreferences(registry_, QDir::currentPath(), stored);
+void TCPlayerForm::TakePreferences(const TPreferences& p) {
   LastFlyerDir = p.LastFlyerDir;
   DefBrowser = p.DefBrowser;
   OpenPresMode = p.OpenPresMode;
   PresFullScr = p.PresFullScr;
   PresHideMenu = p.PresHideMenu;
   PresHideNavBar = p.PresHideNavBar;
+}
+
+void TCPlayerForm::LoadPreferences() {
+  TFlyerHistory stored;
+  TakePreferences(qrl::LoadPreferences(registry_, QDir::currentPath(), stored));
   for (auto it = stored.Entries().crbegin(); it != stored.Entries().crend(); ++it) AddToHistory(*it);
 }
 
@@ -800,12 +803,7 @@ void TCPlayerForm::HistoryItemClick(int index) {
 
 void TCPlayerForm::ShowOptions() {
   TPreferences p = Preferences();
-  if (!services_.prompts.EditOptions(p)) return;
-  DefBrowser = p.DefBrowser;
-  OpenPresMode = p.OpenPresMode;
-  PresFullScr = p.PresFullScr;
-  PresHideMenu = p.PresHideMenu;
-  PresHideNavBar = p.PresHideNavBar;
+  if (services_.prompts.EditOptions(p)) TakePreferences(p);
 }
 
 void TCPlayerForm::ShowHelp(int helpContext) {

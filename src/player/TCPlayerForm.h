@@ -227,6 +227,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void ScanEnded(TFlyer& flyer) override;
   void FirstPageReady(TFlyer& flyer) override;
 
+  void TakePreferences(const TPreferences& preferences);
   void CreateMenus();
   void CreateClient();
   bool LoadFlyer(const QString& path);

@@ -8,20 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "player/DialogPlacement.h"
+#include "player/DialogLayout.h"
 #include "player/ProgramDialog.h"
 
 namespace qrl {
-namespace {
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
-
-}  // namespace
-
 TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormOptions"));
   setWindowTitle(QStringLiteral("Options"));
@@ -60,20 +50,13 @@ TFormOptions::TFormOptions(QWidget* parent) : QDialog(parent) {
 
   Button1 = Named(new QPushButton(QStringLiteral("&OK"), this), "Button1");
   Button2 = Named(new QPushButton(QStringLiteral("&Cancel"), this), "Button2");
-  Button1->setDefault(true);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(Button1);
-  buttons->addWidget(Button2);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(GroupBox1);
   layout->addWidget(GroupBox2);
-  layout->addLayout(buttons);
+  layout->addLayout(ClosingButtons(*this, Button1, Button2));
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
-  connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
   connect(btnBrowse, &QPushButton::clicked, this, &TFormOptions::btnBrowseClick);
   CentreOnScreen(*this);
 }

@@ -6,20 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "player/DialogPlacement.h"
+#include "player/DialogLayout.h"
 #include "player/ProgramDialog.h"
 
 namespace qrl {
-namespace {
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
-
-}  // namespace
-
 TFormWebOpen::TFormWebOpen(bool failed, const QString& file, QWidget* parent)
     : QDialog(parent), failed_(failed), noFile_(file.isEmpty()) {
   setObjectName(QStringLiteral("FormWebOpen"));
@@ -54,11 +44,6 @@ TFormWebOpen::TFormWebOpen(bool failed, const QString& file, QWidget* parent)
 
   btnOk = Named(new QPushButton(QStringLiteral("&Open"), this), "btnOk");
   btnCancel = Named(new QPushButton(QStringLiteral("&Cancel"), this), "btnCancel");
-  btnOk->setDefault(true);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 6, 8, 6);
@@ -68,11 +53,9 @@ TFormWebOpen::TFormWebOpen(bool failed, const QString& file, QWidget* parent)
   layout->addWidget(pnlmainfile);
   layout->addLayout(applicationRow);
   layout->addStretch(1);
-  layout->addLayout(buttons);
+  layout->addLayout(ClosingButtons(*this, btnOk, btnCancel));
   setFixedSize(kWebOpenClientWidth, kWebOpenClientHeight);
 
-  connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(btnBrowse, &QPushButton::clicked, this, &TFormWebOpen::btnBrowseClick);
   CentreOnScreen(*this);
 }
