@@ -1,6 +1,5 @@
 #include "elements/QtTextMeasurer.h"
 
-#include <QStringDecoder>
 #include <array>
 #include <cstdlib>
 
@@ -43,11 +42,6 @@ QFont ToQFont(const TFontSpec& font) {
   // Flyers were laid out with unkerned advances.
   f.setKerning(false);
   return f;
-}
-
-QString FromCp1252(std::string_view cp1252) {
-  QStringDecoder decoder("windows-1252");
-  return decoder.decode(QByteArrayView(cp1252.data(), static_cast<qsizetype>(cp1252.size())));
 }
 
 const QFontMetrics& TQtTextMeasurer::MetricsOf(const TFontSpec& font) const {

@@ -8,14 +8,13 @@
 #include <map>
 #include <string_view>
 
+#include "elements/QtCodePage.h"
 #include "elements/TTextMeasurer.h"
 
 namespace qrl {
 
 // The Qt font of a flyer font: Liberation family, pixel size = character height, no kerning.
 QFont ToQFont(const TFontSpec& font);
-// Windows-1252 bytes as Unicode.
-QString FromCp1252(std::string_view cp1252);
 
 class TQtTextMeasurer : public TTextMeasurer {
  public:

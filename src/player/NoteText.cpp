@@ -1,8 +1,7 @@
 #include "player/NoteText.h"
 
-#include <QStringConverter>
-
 #include "elements/QtTextMeasurer.h"
+#include "format/CodePage.h"
 #include "format/QuireleafException.h"
 
 namespace qrl {
@@ -13,11 +12,8 @@ namespace {
 std::optional<char> StoredByte(const QString& character) {
   // The stored text ends at a zero byte, so U+0000 cannot be kept either.
   if (character == QChar(u'\0')) return std::nullopt;
-  QStringEncoder encoder("windows-1252");
-  const QByteArray bytes = encoder.encode(character);
-  if (encoder.hasError() || bytes.size() != 1 || FromCp1252(std::string_view(bytes.constData(), 1)) != character)
-    return std::nullopt;
-  return bytes.front();
+  const QList<uint> codes = character.toUcs4();
+  return codes.size() == 1 ? UnicodeToCp1252(codes.front()) : std::nullopt;
 }
 
 QString Described(const QString& character) {

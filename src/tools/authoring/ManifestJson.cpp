@@ -1,48 +1,13 @@
 #include "tools/authoring/ManifestJson.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <string>
+
+#include "format/CodePage.h"
 
 namespace qrl {
 
 namespace {
-
-// Unicode of the Windows-1252 bytes 0x80 to 0x9F; 0 where the code page has no character.
-constexpr std::array<char32_t, 32> kHighControls{
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-std::optional<char> Cp1252Byte(char32_t c) {
-  if (c < 0x20 || c == 0x7F) return std::nullopt;
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-  for (std::size_t i = 0; i < kHighControls.size(); ++i)
-    if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
-  return std::nullopt;
-}
-
-// The next code point of UTF-8 text, or U+FFFD for a malformed sequence (which the JSON parser
-// has already refused).
-char32_t NextCodePoint(const std::string& text, std::size_t& at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at++);
-  int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
-  if (extra < 0) return 0xFFFD;
-  char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-  for (; extra > 0; --extra) {
-    if (at >= text.size() || (byte(at) & 0xC0) != 0x80) return 0xFFFD;
-    c = (c << 6) | (byte(at++) & 0x3F);
-  }
-  return c;
-}
-
-std::string CodePointName(char32_t c) {
-  char name[16];
-  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
-  return name;
-}
 
 struct TFrame {
   bool Array = false;
@@ -68,7 +33,7 @@ std::string Describe(const TJson& value) {
 }
 
 std::string CannotStore(char32_t c) {
-  return "the character " + CodePointName(c) +
+  return "the character " + CharacterCode(c) +
          " cannot be stored: flyer texts are Windows-1252, without control characters";
 }
 
@@ -86,7 +51,7 @@ std::optional<TStrings> ReadLines(const TJson& value, const std::string& place, 
   bool good = true;
   const auto add = [&](const TJson& line, const std::string& at) {
     char32_t bad = 0;
-    if (auto bytes = ToCp1252(line.get<std::string>(), &bad)) {
+    if (auto bytes = StorableText(line.get<std::string>(), &bad)) {
       lines.push_back(std::move(*bytes));
     } else {
       errors.Add(at, CannotStore(bad));
@@ -100,19 +65,19 @@ std::optional<TStrings> ReadLines(const TJson& value, const std::string& place, 
   return good ? std::optional(std::move(lines)) : std::nullopt;
 }
 
-std::optional<std::string> ToCp1252(const std::string& utf8, char32_t* bad) {
-  std::string bytes;
-  bytes.reserve(utf8.size());
-  for (std::size_t at = 0; at < utf8.size();) {
-    const char32_t c = NextCodePoint(utf8, at);
-    const auto b = Cp1252Byte(c);
-    if (!b) {
-      if (bad) *bad = c;
-      return std::nullopt;
-    }
-    bytes.push_back(*b);
+std::optional<std::string> StorableText(const std::string& utf8, char32_t* bad) {
+  char32_t unstorable = 0;
+  auto bytes = Utf8ToCp1252(utf8, &unstorable);
+  if (bytes) {
+    // Line breaks and the like are the manifest's structure, never part of a string.
+    const auto control = std::find_if(bytes->begin(), bytes->end(), [](char b) {
+      return static_cast<unsigned char>(b) < 0x20 || b == 0x7F;
+    });
+    if (control == bytes->end()) return bytes;
+    unstorable = static_cast<unsigned char>(*control);
   }
-  return bytes;
+  if (bad) *bad = unstorable;
+  return std::nullopt;
 }
 
 TJson ParseManifestJson(const std::string& text, TManifestErrors& errors) {
@@ -229,7 +194,7 @@ std::optional<std::string> TFields::Text(const std::string& key, bool allowEmpty
     return std::nullopt;
   }
   char32_t bad = 0;
-  auto bytes = ToCp1252(v->get<std::string>(), &bad);
+  auto bytes = StorableText(v->get<std::string>(), &bad);
   if (!bytes) Fail(key, CannotStore(bad));
   return bytes;
 }

@@ -82,8 +82,8 @@ class TFields {
 std::optional<TStrings> ReadLines(const TJson& value, const std::string& place, TManifestErrors& errors);
 
 // Windows-1252 bytes of UTF-8 text; nothing when a character has no place in that code page or
-// is a control character (which flyer strings cannot carry), the first such character then
+// is a control character (which manifest strings cannot carry), the first such character then
 // going to *bad.
-std::optional<std::string> ToCp1252(const std::string& utf8, char32_t* bad = nullptr);
+std::optional<std::string> StorableText(const std::string& utf8, char32_t* bad = nullptr);
 
 }  // namespace qrl

@@ -115,7 +115,7 @@ class TReader {
 
   // An object's key as Windows-1252 bytes (section names and item keys are stored).
   std::string NameBytes(const TFields& f, const std::string& key) {
-    auto bytes = ToCp1252(key);
+    auto bytes = StorableText(key);
     if (key.empty()) f.Fail(key, "a name cannot be empty");
     if (!bytes) f.Fail(key, "the name cannot be stored: flyer texts are Windows-1252, without control characters");
     return bytes.value_or("");

@@ -9,6 +9,7 @@
 #include "elements/TCKbImage.h"
 #include "elements/TCKbSound.h"
 #include "elements/TCKbTekst.h"
+#include "format/CodePage.h"
 #include "tools/qrltool/ArgumentParser.h"
 #include "tools/qrltool/Command.h"
 #include "tools/qrltool/InfoJson.h"
@@ -28,7 +29,7 @@ std::string ColourText(TColor colour) {
 
 json Lines(const TStrings& lines) {
   json out = json::array();
-  for (const auto& line : lines) out.push_back(Utf8(line));
+  for (const auto& line : lines) out.push_back(Cp1252ToUtf8(line));
   return out;
 }
 
@@ -64,7 +65,7 @@ json ClickJson(const TCKbClick& click) {
     r["action"] = o.Action;
     r["soundElement"] = o.SoundElement;
     r["soundIndex"] = o.SoundIndex;
-    r["linkText"] = Utf8(o.LinkText);
+    r["linkText"] = Cp1252ToUtf8(o.LinkText);
     r["windowed"] = o.Windowed;
     occurrences.push_back(r);
   }
@@ -77,7 +78,7 @@ json TextJson(const TCKbTekst& text) {
   json j = {{"compression", kPlainTextCompression},
             {"backColour", ColourText(text.BackColour)},
             {"font",
-             {{"name", Utf8(f.Name)}, {"size", text.FontSize}, {"colour", ColourText(f.Color)}, {"bold", f.Bold},
+             {{"name", Cp1252ToUtf8(f.Name)}, {"size", text.FontSize}, {"colour", ColourText(f.Color)}, {"bold", f.Bold},
               {"italic", f.Italic}, {"underline", f.Underline}, {"strikeOut", f.StrikeOut}}},
             {"opaque", text.Opaque},
             {"framed", text.Framed},
@@ -142,14 +143,14 @@ nlohmann::ordered_json FlyerInfoJson(const TFlyer& flyer) {
   j["region"] = {{"start", flyer.Region.Start}, {"end", flyer.Region.End}};
   j["width"] = flyer.FlyerWidth;
   j["height"] = flyer.FlyerHeight;
-  j["title"] = Utf8(flyer.FlyerTitle);
+  j["title"] = Cp1252ToUtf8(flyer.FlyerTitle);
 
   json sections = json::array();
   for (const auto& section : flyer.InfoSections) {
     json items = json::array();
     for (int i = 0; i < section->Count(); ++i)
-      items.push_back({{"key", Utf8(section->Key(i))}, {"lines", Lines(section->Value(i))}});
-    sections.push_back({{"name", Utf8(section->Name)}, {"items", items}});
+      items.push_back({{"key", Cp1252ToUtf8(section->Key(i))}, {"lines", Lines(section->Value(i))}});
+    sections.push_back({{"name", Cp1252ToUtf8(section->Name)}, {"items", items}});
   }
   j["sections"] = sections;
 
@@ -214,17 +215,17 @@ const char* KindName(int kind) {
 
 std::string Summary(const TFlyer& flyer) {
   std::ostringstream out;
-  out << "Title:    " << Utf8(flyer.FlyerTitle) << "\n"
+  out << "Title:    " << Cp1252ToUtf8(flyer.FlyerTitle) << "\n"
       << "Canvas:   " << flyer.FlyerWidth << " x " << flyer.FlyerHeight << "\n"
       << "Format:   code " << flyer.Header.FormatCode << ", needs version " << flyer.Header.NeededVersion / 100 << "."
       << (flyer.Header.NeededVersion % 100 < 10 ? "0" : "") << flyer.Header.NeededVersion % 100 << "\n"
       << "Region:   bytes " << flyer.Region.Start << " to " << flyer.Region.End << "\n"
       << "Pages:    " << (flyer.Pages.empty() ? 0 : flyer.Pages.size() - 1) << " (and the background page)\n";
   for (const auto& section : flyer.InfoSections) {
-    out << "[" << Utf8(section->Name) << "]\n";
+    out << "[" << Cp1252ToUtf8(section->Name) << "]\n";
     for (int i = 0; i < section->Count(); ++i) {
-      out << "  " << Utf8(section->Key(i)) << ":";
-      for (const auto& line : section->Value(i)) out << " " << Utf8(line);
+      out << "  " << Cp1252ToUtf8(section->Key(i)) << ":";
+      for (const auto& line : section->Value(i)) out << " " << Cp1252ToUtf8(line);
       out << "\n";
     }
   }

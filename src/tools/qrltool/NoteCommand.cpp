@@ -1,11 +1,14 @@
 // qrltool note: prints a flyer's note, or writes a copy carrying a new one exactly as the
 // player's Save As does.
 
-#include <QFile>
-#include <QString>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "document/FlyerCopy.h"
+#include "format/CodePage.h"
 #include "format/QuireleafException.h"
 #include "tools/qrltool/ArgumentParser.h"
 #include "tools/qrltool/Command.h"
@@ -15,15 +18,28 @@ namespace qrl::tool {
 
 namespace {
 
-// The note text file (UTF-8) as Windows-1252 lines.
+// The note text file (UTF-8) as Windows-1252 lines. A character the code page lacks is refused
+// with its line, never replaced.
 TStrings ReadNoteText(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) throw EFileError("Cannot open file \"" + path + "\"");
-  QString text = QString::fromUtf8(file.readAll());
-  text.replace("\r\n", "\n");
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  if (!file || !(text << file.rdbuf()) || file.bad())
+    throw EFileError("Cannot read \"" + path + "\": " + std::strerror(errno));
+  std::string rest = text.str();
+  if (rest.starts_with("\xEF\xBB\xBF")) rest.erase(0, 3);  // a byte order mark is no note text
   TStrings lines;
-  for (const QString& line : text.split('\n')) lines.push_back(Cp1252(line));
-  if (!lines.empty() && lines.back().empty()) lines.pop_back();  // the file's final line end
+  for (std::size_t start = 0, number = 1; start < rest.size(); ++number) {
+    std::size_t end = rest.find('\n', start);
+    if (end == std::string::npos) end = rest.size();
+    std::string_view line(rest.data() + start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    try {
+      lines.push_back(EncodeCp1252(line));
+    } catch (const EUnstorableText& e) {
+      throw EUnstorableText(e.Character(), path + ", line " + std::to_string(number));
+    }
+    start = end + 1;
+  }
   return lines;
 }
 
@@ -49,7 +65,7 @@ int RunNote(const Arguments& args) {
     tool.Load(path, false);
     TFlyer& flyer = tool.Flyer();
     if (!textFile) {
-      for (const auto& line : flyer.NoteLines) std::cout << Utf8(line) << "\n";
+      for (const auto& line : flyer.NoteLines) std::cout << Cp1252ToUtf8(line) << "\n";
       return kExitOk;
     }
     WriteFlyerCopy(path, out, newLines, bounds.value_or(flyer.NoteBounds), KickstarterPath());

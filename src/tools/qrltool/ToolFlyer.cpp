@@ -1,7 +1,6 @@
 #include "tools/qrltool/ToolFlyer.h"
 
 #include <QCoreApplication>
-#include <QStringEncoder>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -49,14 +48,6 @@ int ReportFailure(const std::exception& e, bool debug, bool json) {
     std::cerr << (refused ? HandleExceptionMessage(e, debug) : std::string(e.what())) << "\n";
   }
   return refused ? kExitRefused : kExitUsage;
-}
-
-std::string Utf8(const std::string& cp1252) { return FromCp1252(cp1252).toStdString(); }
-
-std::string Cp1252(const QString& text) {
-  QStringEncoder encoder("windows-1252", QStringEncoder::Flag::Stateless);
-  const QByteArray bytes = encoder.encode(text);
-  return bytes.toStdString();
 }
 
 std::string KickstarterPath() {

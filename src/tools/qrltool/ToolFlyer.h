@@ -46,10 +46,6 @@ class TToolFlyer {
 // flyer or picture, 2 for an input/output failure of the tool.
 int ReportFailure(const std::exception& e, bool debug, bool json);
 
-// Flyer strings are Windows-1252 bytes; output is UTF-8.
-std::string Utf8(const std::string& cp1252);
-std::string Cp1252(const QString& text);
-
 // The kickstarter launcher beside this program ("" when it is missing).
 std::string KickstarterPath();
 
