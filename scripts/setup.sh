@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6
   fonts-liberation xdg-utils
   xvfb xdotool x11-apps imagemagick
+  chromium poppler-utils python3
 )
 
 missing=()
