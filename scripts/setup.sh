@@ -4,12 +4,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  zlib1g-dev libjpeg62-turbo-dev libjpeg-turbo-progs nlohmann-json3-dev
+  zlib1g-dev libjpeg62-turbo-dev libjpeg-turbo-progs libwebp-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6
-  fonts-liberation xdg-utils
-  xvfb xdotool x11-apps imagemagick
-  chromium poppler-utils python3
+  qt6-base-dev qt6-base-dev-tools libxcb1-dev qt6-multimedia-dev libqt6svg6
+  fonts-liberation xdg-utils desktop-file-utils shared-mime-info libfile-mimeinfo-perl
+  xvfb xdotool x11-apps imagemagick openbox python3 poppler-utils chromium
 )
 
 missing=()

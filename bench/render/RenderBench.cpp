@@ -19,7 +19,7 @@
 #include "document/TFlyerWriter.h"
 #include "elements/QtTextMeasurer.h"
 #include "fif/FifEncoder.h"
-#include "render/FlyerArea.h"
+#include "render/FlyerScale.h"
 #include "render/RenderPage.h"
 #include "support/TempDir.h"
 

@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
         qrl::TFifEncodeOptions options;
         options.quality = quality;
         if (n % 3 == 0) options.physicalSize = qrl::TFifPhysicalSize{w, h, n % 2 ? 'm' : '"', -n % 4};
+        // Keyed seeds take the colour of the synthetic picture's disc, so their key regions have edges.
+        if (n % 4 == 1) options.key = qrl::TFifKeyColour{static_cast<std::uint8_t>(grey ? 200 : 120), 200, 90};
         const std::vector<std::uint8_t> fif = qrl::EncodeFif(qrl::test::SyntheticPicture(w, h, grey), options);
         std::ofstream(dir / ("seed" + std::to_string(n++) + ".fif"), std::ios::binary)
             .write(reinterpret_cast<const char*>(fif.data()), static_cast<std::streamsize>(fif.size()));

@@ -2,36 +2,17 @@
 
 #include <filesystem>
 
-#include "document/TAtomicTarget.h"
 #include "format/FileNames.h"
 #include "format/FlyerLayout.h"
 #include "format/Packing.h"
 #include "format/QuireleafException.h"
+#include "format/TAtomicFile.h"
 
 namespace qrl {
 
 namespace {
 
 constexpr std::int64_t kMagicSize = 8;
-
-// Checks that a block of the source lies inside the flyer region and returns its payload size.
-std::int32_t ReadBlockSize(TQLStream& source, std::int64_t end) {
-  if (end - source.Position() < 4) throw EQuireleafDebugger(ecBlockEdgeExceeded);
-  const std::int32_t size = source.ReadLongInt();
-  if (size < 0 || size + std::int64_t{4} > end - source.Position()) throw EQuireleafDebugger(ecBlockEdgeExceeded);
-  return size;
-}
-
-void CopyBlock(TQLStream& source, TQLStream& target, std::int64_t end) {
-  const std::int32_t size = ReadBlockSize(source, end);
-  target.WriteLongInt(size);
-  target.CopyFrom(source, size + std::int64_t{4});
-}
-
-void SkipBlock(TQLStream& source, std::int64_t end) {
-  const std::int32_t size = ReadBlockSize(source, end);
-  source.Seek(source.Position() + size + 4, TSeekOrigin::soBeginning);
-}
 
 void CopyWithNote(const std::string& sourcePath, const std::string& copyPath, const TStrings& noteLines,
                   const TNoteBounds& noteBounds) {
@@ -41,11 +22,12 @@ void CopyWithNote(const std::string& sourcePath, const std::string& copyPath, co
   source.Seek(region.Start, TSeekOrigin::soBeginning);
   TQLStream target(copyPath, TOpenMode::fmCreate);
   target.CopyFrom(source, kMagicSize);
-  CopyBlock(source, target, region.End);
+  source.CopyBlockTo(target);
 
+  // The stream refuses any block that would pass the region's end, and a code cut short by it
+  // is followed by no block that fits.
   bool noteWritten = false;
   while (source.Position() < region.End) {
-    if (region.End - source.Position() < 2) throw EQuireleafDebugger(ecBlockEdgeExceeded);
     const std::uint16_t code = source.ReadWord();
     if (code == bcNote) {
       if (!noteWritten) {
@@ -53,10 +35,10 @@ void CopyWithNote(const std::string& sourcePath, const std::string& copyPath, co
         WriteNoteBlock(target, noteLines, noteBounds);
         noteWritten = true;
       }
-      SkipBlock(source, region.End);
+      source.PassBlock();
     } else {
       target.WriteWord(code);
-      CopyBlock(source, target, region.End);
+      source.CopyBlockTo(target);
     }
   }
   if (!noteWritten) {
@@ -78,7 +60,7 @@ void WriteFlyerCopy(const std::string& sourcePath, const std::string& targetPath
   if (packed && (kickstarterPath.empty() || !std::filesystem::is_regular_file(kickstarterPath, ec)))
     throw EQuireleafException(kNoKickstarterMessage);
 
-  TAtomicTarget copy(targetPath);
+  TAtomicFile copy(targetPath);
   CopyWithNote(sourcePath, copy.TempPath(), noteLines, noteBounds);
   if (!packed) {
     copy.Commit();

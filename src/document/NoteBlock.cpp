@@ -34,42 +34,38 @@ std::int32_t TNoteBounds::Width() const { return WrapSub(Right, Left); }
 std::int32_t TNoteBounds::Height() const { return WrapSub(Bottom, Top); }
 
 void ReadNoteBlock(TQLStream& stream, TStrings& lines, TNoteBounds& bounds) {
-  stream.ReadBlockStart(0);
-  stream.ChecksumOn();
-  stream.ReadSmallInt();
-  stream.ReadColor();
-  stream.ReadWord();
-  stream.ReadSmallInt();
-  stream.ReadColor();
-  stream.ReadSmallInt();
-  stream.ReadSmallInt();
-  stream.ReadLines(lines);
-  const std::int32_t left = stream.ReadLongInt();
-  const std::int32_t top = stream.ReadLongInt();
-  const std::int32_t width = stream.ReadLongInt();
-  const std::int32_t height = stream.ReadLongInt();
-  stream.ReadBlockEnd();
-  stream.CheckChecksum();
-  bounds = TNoteBounds::FromSize(left, top, width, height);
+  stream.ReadBlock([&](TQLStream& s) {
+    s.ReadSmallInt();
+    s.ReadColor();
+    s.ReadWord();
+    s.ReadSmallInt();
+    s.ReadColor();
+    s.ReadSmallInt();
+    s.ReadSmallInt();
+    s.ReadLines(lines);
+    const std::int32_t left = s.ReadLongInt();
+    const std::int32_t top = s.ReadLongInt();
+    const std::int32_t width = s.ReadLongInt();
+    const std::int32_t height = s.ReadLongInt();
+    bounds = TNoteBounds::FromSize(left, top, width, height);
+  });
 }
 
 void WriteNoteBlock(TQLStream& destination, const TStrings& lines, const TNoteBounds& bounds) {
-  destination.BeginBlock();
-  destination.ChecksumOn();
-  destination.WriteSmallInt(0);
-  destination.WriteColor(kNoteYellow);
-  destination.WriteWord(FontCodeOf("Arial"));
-  destination.WriteSmallInt(0);
-  destination.WriteColor(kNoteBlack);
-  destination.WriteSmallInt(10);
-  destination.WriteSmallInt(4);
-  destination.WriteLines(StorableLines(lines));
-  destination.WriteLongInt(bounds.Left);
-  destination.WriteLongInt(bounds.Top);
-  destination.WriteLongInt(bounds.Width());
-  destination.WriteLongInt(bounds.Height());
-  destination.WriteChecksum();
-  destination.EndBlock();
+  destination.WriteBlock([&](TQLStream& s) {
+    s.WriteSmallInt(0);
+    s.WriteColor(kNoteYellow);
+    s.WriteWord(FontCodeOf("Arial"));
+    s.WriteSmallInt(0);
+    s.WriteColor(kNoteBlack);
+    s.WriteSmallInt(10);
+    s.WriteSmallInt(4);
+    s.WriteLines(StorableLines(lines));
+    s.WriteLongInt(bounds.Left);
+    s.WriteLongInt(bounds.Top);
+    s.WriteLongInt(bounds.Width());
+    s.WriteLongInt(bounds.Height());
+  });
 }
 
 }  // namespace qrl

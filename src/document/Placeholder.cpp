@@ -1,18 +1,12 @@
 #include "document/Placeholder.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
 #include "format/FileNames.h"
 
 namespace qrl {
-
-std::string PlaceholderFolder() {
-  const char* folder = std::getenv(kPlaceholderDirVariable);
-  return folder ? folder : "";
-}
 
 std::string NextPlaceholder(const std::string& folder, int& used) {
   if (folder.empty()) return {};

@@ -1,7 +1,7 @@
 #pragma once
 // Picture placeholders: an empty text element that is neither opaque nor framed is replaced by
-// a picture file from a folder the user names in the environment variable QRL_PLACEHOLDER_DIR.
-// Without the variable, placeholders stay empty texts.
+// a picture file from a folder the user names (the programs take it from the environment
+// variable QRL_PLACEHOLDER_DIR). Without a folder, placeholders stay empty texts.
 
 #include <string>
 
@@ -9,8 +9,8 @@ namespace qrl {
 
 inline constexpr const char* kPlaceholderDirVariable = "QRL_PLACEHOLDER_DIR";
 
-// The folder of placeholder pictures; empty when none is named.
-std::string PlaceholderFolder();
+// The folder named by a variable's value (nullptr when unset).
+inline std::string PlaceholderFolderOf(const char* value) { return value ? value : ""; }
 
 // The next picture for a placeholder: the regular files named *.jpg (any case) in folder, sorted
 // ascending, taken from the last backwards; `used` counts the pictures handed out so far in this

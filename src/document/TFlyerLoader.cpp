@@ -44,13 +44,18 @@ class TCloseGuard {
 
 }  // namespace
 
-TFlyerLoader::TFlyerLoader(TFlyer& flyer, TLoadObserver& observer) : flyer_(flyer), observer_(observer) {}
+TFlyerLoader::TFlyerLoader(TFlyer& flyer, TLoadObserver& observer, std::string placeholderFolder)
+    : flyer_(flyer), observer_(observer), placeholderFolder_(std::move(placeholderFolder)) {}
 
 TFlyerLoader::~TFlyerLoader() { Close(); }
 
 TLoadResult TFlyerLoader::LoadFlyer(const std::string& path) {
+  return LoadFlyer(std::make_unique<TQLStream>(path, TOpenMode::fmOpenRead));
+}
+
+TLoadResult TFlyerLoader::LoadFlyer(std::unique_ptr<TQLStream> stream) {
   TCloseGuard guard(*this);
-  Open(path);
+  Open(std::move(stream));
   ScanFlyer();
   observer_.ScanEnded(flyer_);
   if (observer_.CloseRequested()) return TLoadResult::lrClosedInScan;
@@ -63,11 +68,13 @@ TLoadResult TFlyerLoader::LoadFlyer(const std::string& path) {
   return TLoadResult::lrComplete;
 }
 
-void TFlyerLoader::Open(const std::string& path) {
+void TFlyerLoader::Open(const std::string& path) { Open(std::make_unique<TQLStream>(path, TOpenMode::fmOpenRead)); }
+
+void TFlyerLoader::Open(std::unique_ptr<TQLStream> stream) {
   Close();
-  stream_ = std::make_unique<TQLStream>(path, TOpenMode::fmOpenRead);
+  stream_ = std::move(stream);
   flyer_.reader_ = this;
-  flyer_.FileName = path;
+  flyer_.FileName = stream_->FileName();
   const TScreenMetrics& screen = flyer_.Context().ScreenMetrics;
   flyer_.NoteBounds =
       TNoteBounds::FromSize(screen.horzRes / 3, screen.vertRes / 3, screen.horzRes / 3, screen.vertRes / 3);
@@ -114,27 +121,26 @@ void TFlyerLoader::ScanFlyer() {
 }
 
 void TFlyerLoader::SkipBlock() {
-  stream_->ReadBlockStart(0);
-  stream_->ChecksumOn();
-  stream_->ReadBlockEnd();
-  stream_->CheckChecksum();
+  stream_->ReadBlock([](TQLStream&) {});
 }
 
 void TFlyerLoader::ReadNavBarBlock() {
-  TQLStream& s = *stream_;
-  s.ReadBlockStart(0);
-  s.ChecksumOn();
-  flyer_.NavBarFlags = s.ReadSmallInt();
-  s.ReadBlockEnd();
-  s.CheckChecksum();
+  stream_->ReadBlock([this](TQLStream& s) { flyer_.NavBarFlags = s.ReadSmallInt(); });
 }
 
 void TFlyerLoader::ReadFlyerInfo() {
-  TQLStream& s = *stream_;
-  s.ReadBlockStart(0);
-  s.ChecksumOn();
+  stream_->ReadBlock([this](TQLStream& s) { ReadFlyerInfoPayload(s); });
+  const std::string title = flyer_.InfoValue("Flyer Info", "Title");
+  flyer_.FlyerTitle = title.empty() ? stream_->FileName() : title;
+  observer_.SetCaption(flyer_.FlyerTitle);
+  observer_.InfoRead(flyer_);
+}
+
+void TFlyerLoader::ReadFlyerInfoPayload(TQLStream& s) {
   flyer_.FlyerWidth = flyer_.AreaWidth = s.ReadLongInt();
   flyer_.FlyerHeight = flyer_.AreaHeight = s.ReadLongInt();
+  flyer_.Context().CanvasWidth = flyer_.FlyerWidth;
+  flyer_.Context().CanvasHeight = flyer_.FlyerHeight;
   const std::int16_t elementCount = s.ReadSmallInt();
   const std::int16_t pageCount = s.ReadSmallInt();
   flyer_.Elements.reserve(static_cast<std::size_t>(std::max<int>(elementCount, 0)));
@@ -143,48 +149,35 @@ void TFlyerLoader::ReadFlyerInfo() {
   s.ReadSmallInt();
   if (s.FormatCode() >= 16) {
     flyer_.InfoSections.clear();
-    // Reads past the block end give zeros, so the counts alone could spin for billions of
-    // rounds: each section and item must stay inside the block.
-    const auto checkInside = [&s] {
-      if (s.Position() > s.BlockMark()) throw EQuireleafDebugger(ecBlockEdgeExceeded);
-    };
+    // Every section and item takes bytes of the block, whose reads stop at its end, so the
+    // counts cannot make the loop outrun the data.
     const std::uint16_t sections = s.ReadWord();
     for (int i = 0; i < sections; ++i) {
       auto section = std::make_unique<TTextSection>();
       s.ReadSmallInt();
       section->Name = s.ReadText();
       const std::uint16_t items = s.ReadWord();
-      checkInside();
       for (int k = 0; k < items; ++k) {
         const std::string key = s.ReadText();
         TStrings lines;
         s.ReadLines(lines);
-        checkInside();
         section->SetValue(key, std::move(lines), -1);
       }
       flyer_.InfoSections.push_back(std::move(section));
     }
   }
-  s.ReadBlockEnd();
-  s.CheckChecksum();
-  const std::string title = flyer_.InfoValue("Flyer Info", "Title");
-  flyer_.FlyerTitle = title.empty() ? s.FileName() : title;
-  observer_.SetCaption(flyer_.FlyerTitle);
-  observer_.InfoRead(flyer_);
 }
 
 void TFlyerLoader::ReadElementIndex(std::uint16_t code) {
   TQLStream& s = *stream_;
   auto entry = std::make_unique<TSaveRec>();
   entry->FilePos = s.Position() - 2;
-  s.ReadBlockStart(0);
-  s.ChecksumOn();
-  if (code == bcElementExt) s.ReadSmallInt();
-  entry->Kind = s.ReadSmallInt();
-  entry->Id = s.ReadWord();
-  s.ReadWord();
-  s.ReadBlockEnd();
-  s.CheckChecksum();
+  s.ReadBlock([&](TQLStream& block) {
+    if (code == bcElementExt) block.ReadSmallInt();
+    entry->Kind = block.ReadSmallInt();
+    entry->Id = block.ReadWord();
+    block.ReadWord();
+  });
   flyer_.AddElement(std::move(entry));
 }
 
@@ -199,38 +192,31 @@ void TFlyerLoader::ReadPageBlock(std::uint16_t code) {
     return entry;
   };
   auto page = std::make_unique<TPlayerPage>();
-  s.ReadBlockStart(0);
-  s.ChecksumOn();
-  std::int64_t fixedEnd = 0;
-  if (code == bcPageExt) {
-    const std::int16_t length = s.ReadSmallInt();
-    fixedEnd = s.Position() + length;
-  }
-  s.ReadSmallInt();
-  page->Color = s.ReadColor();
-  s.ReadSmallInt();
-  s.ReadText();
-  s.ReadSmallInt();
-  const std::uint16_t soundId = s.ReadWord();
-  const std::uint16_t soundNumber = s.ReadWord();
-  if (soundId > 0) page->SoundRef = TOccRec{findElement(soundId), soundNumber};
-  if (s.Position() < fixedEnd) {
-    if (fixedEnd > s.BlockMark()) throw EQuireleafDebugger(ecBlockEdgeExceeded);
-    s.Skip(fixedEnd - s.Position());
-  }
-  const std::int16_t count = s.ReadSmallInt();
-  if (count > 0) {
-    if (count * kPageReferenceSize > s.BlockRemaining()) throw EQuireleafDebugger(ecBlockEdgeExceeded);
-    page->Refs.reserve(static_cast<std::size_t>(count));
-  }
-  for (int i = 0; i < count; ++i) {
-    s.ReadSmallInt();
-    const std::uint16_t id = s.ReadWord();
-    const std::uint16_t number = s.ReadWord();
-    page->Refs.push_back(TOccRec{findElement(id), number});
-  }
-  s.ReadBlockEnd();
-  s.CheckChecksum();
+  s.ReadBlock([&](TQLStream& block) {
+    std::int64_t fixedEnd = 0;
+    if (code == bcPageExt) {
+      const std::int16_t length = block.ReadSmallInt();
+      fixedEnd = block.Position() + length;
+    }
+    block.ReadSmallInt();
+    page->Color = block.ReadColor();
+    block.ReadSmallInt();
+    block.ReadText();
+    block.ReadSmallInt();
+    const std::uint16_t soundId = block.ReadWord();
+    const std::uint16_t soundNumber = block.ReadWord();
+    if (soundId > 0) page->SoundRef = TOccRec{findElement(soundId), soundNumber};
+    if (block.Position() < fixedEnd) block.Skip(fixedEnd - block.Position());
+    const std::int16_t count = block.ReadSmallInt();
+    if (count > 0) page->Refs.reserve(static_cast<std::size_t>(std::min<std::int64_t>(
+                       count, block.BlockRemaining() / kPageReferenceSize)));
+    for (int i = 0; i < count; ++i) {
+      block.ReadSmallInt();
+      const std::uint16_t id = block.ReadWord();
+      const std::uint16_t number = block.ReadWord();
+      page->Refs.push_back(TOccRec{findElement(id), number});
+    }
+  });
   flyer_.Pages.push_back(std::move(page));
 }
 
@@ -238,34 +224,33 @@ void TFlyerLoader::ReadElement(TSaveRec& entry) {
   TQLStream& s = *stream_;
   s.Seek(entry.FilePos, TSeekOrigin::soBeginning);
   const std::uint16_t code = s.ReadWord();
-  s.ReadBlockStart(0);
-  s.ChecksumOn();
-  std::int64_t headerEnd = 0;
-  if (code == bcElementExt) {
-    const std::int16_t length = s.ReadSmallInt();
-    headerEnd = s.Position() + length;
-  }
-  const std::int16_t kind = s.ReadSmallInt();
-  s.ReadWord();
-  const std::uint16_t count = s.ReadWord();
-  if (count > kMaxOccurrences) throw EQuireleafDebugger(ecOccurrenceExpected);
-
+  std::int16_t kind = 0;
+  std::uint16_t count = 0;
   std::unique_ptr<TCKbControl> control;
   std::unique_ptr<TCKbSound> sound;
   TElementContext& context = flyer_.Context();
-  switch (kind) {
-    case kindImage: control = std::make_unique<TCKbImage>(context); break;
-    case kindClick: control = std::make_unique<TCKbClick>(context); break;
-    case kindText: control = std::make_unique<TCKbTekst>(context); break;
-    case kindSound: sound = std::make_unique<TCKbSound>(context); break;
-    default: throw EQuireleafInvalidFile("Unknown element kind " + std::to_string(kind) + ".");
-  }
-  if (control)
-    control->Load(s, headerEnd);
-  else
-    sound->LoadWave(s, headerEnd);
-  s.ReadBlockEnd();
-  s.CheckChecksum();
+  s.ReadBlock([&](TQLStream& block) {
+    std::int64_t headerEnd = 0;
+    if (code == bcElementExt) {
+      const std::int16_t length = block.ReadSmallInt();
+      headerEnd = block.Position() + length;
+    }
+    kind = block.ReadSmallInt();
+    block.ReadWord();
+    count = block.ReadWord();
+    if (count > kMaxOccurrences) throw EQuireleafDebugger(ecOccurrenceExpected);
+    switch (kind) {
+      case kindImage: control = std::make_unique<TCKbImage>(context); break;
+      case kindClick: control = std::make_unique<TCKbClick>(context); break;
+      case kindText: control = std::make_unique<TCKbTekst>(context); break;
+      case kindSound: sound = std::make_unique<TCKbSound>(context); break;
+      default: throw EQuireleafInvalidFile("Unknown element kind " + std::to_string(kind) + ".");
+    }
+    if (control)
+      control->Load(block, headerEnd);
+    else
+      sound->LoadWave(block, headerEnd);
+  });
   // The occurrence blocks must fit in what is left of the flyer.
   if (count * kMinOccurrenceBlock > flyer_.Region.End - s.Position()) throw EQuireleafDebugger(ecOccurrenceExpected);
 
@@ -291,21 +276,19 @@ void TFlyerLoader::ReadOccurrence(TCKbControl* control, TCKbSound* sound) {
   TQLStream& s = *stream_;
   const std::uint16_t code = s.ReadWord();
   if (code != bcOccurrence && code != bcOccurrenceExt) throw EQuireleafDebugger(ecOccurrenceExpected);
-  s.ReadBlockStart(0);
-  s.ChecksumOn();
-  if (s.FormatCode() > 13) {
-    s.ReadWord();
-    s.ReadWord();
-  }
-  if (sound)
-    sound->NewOccurrence().Load(s);
-  else
-    control->AddOccurrence().Load(s, code & 0xFF);
-  s.ReadBlockEnd();
-  s.CheckChecksum();
+  s.ReadBlock([&](TQLStream& block) {
+    if (block.FormatCode() > 13) {
+      block.ReadWord();
+      block.ReadWord();
+    }
+    if (sound)
+      sound->NewOccurrence().Load(block);
+    else
+      control->AddOccurrence().Load(block, code & 0xFF);
+  });
 }
 
-std::string TFlyerLoader::FillPlaceholder() { return NextPlaceholder(PlaceholderFolder(), placeholdersUsed_); }
+std::string TFlyerLoader::FillPlaceholder() { return NextPlaceholder(placeholderFolder_, placeholdersUsed_); }
 
 bool TFlyerLoader::BuildPages() {
   bool cancelled = false;

@@ -24,8 +24,9 @@ enum class TLoadResult {
 class TFlyerLoader : private TElementReader {
  public:
   // The flyer must be empty (new, or unloaded); its FlyerTitle may hold the caption to show
-  // until the information block is read.
-  TFlyerLoader(TFlyer& flyer, TLoadObserver& observer);
+  // until the information block is read. placeholderFolder: where the pictures for empty
+  // placeholder texts come from; empty: placeholders stay texts.
+  TFlyerLoader(TFlyer& flyer, TLoadObserver& observer, std::string placeholderFolder = {});
   ~TFlyerLoader();
   TFlyerLoader(const TFlyerLoader&) = delete;
   TFlyerLoader& operator=(const TFlyerLoader&) = delete;
@@ -33,10 +34,13 @@ class TFlyerLoader : private TElementReader {
   // The whole load: Open, ScanFlyer, BuildPages (with the FIF decoder library held), Close.
   // Errors are exceptions; the file is closed on every path and the caller unloads the flyer.
   TLoadResult LoadFlyer(const std::string& path);
+  // The same over a stream already open (a flyer in memory); its FileName names the flyer.
+  TLoadResult LoadFlyer(std::unique_ptr<TQLStream> stream);
 
   // The steps on their own, for tools and measurements.
   // Opens the file read-only and sets FileName and the note's default place.
   void Open(const std::string& path);
+  void Open(std::unique_ptr<TQLStream> stream);
   // Locates the flyer region, checks magic and header, and walks the blocks.
   void ScanFlyer();
   // The build loop over all pages; false when a close request cancelled it.
@@ -48,6 +52,7 @@ class TFlyerLoader : private TElementReader {
   void ReadElement(TSaveRec& entry) override;
   void ReadNavBarBlock();
   void ReadFlyerInfo();
+  void ReadFlyerInfoPayload(TQLStream& s);
   void ReadElementIndex(std::uint16_t code);
   void ReadPageBlock(std::uint16_t code);
   void ReadOccurrence(TCKbControl* control, TCKbSound* sound);
@@ -57,6 +62,7 @@ class TFlyerLoader : private TElementReader {
   TFlyer& flyer_;
   TLoadObserver& observer_;
   std::unique_ptr<TQLStream> stream_;
+  std::string placeholderFolder_;
   int placeholdersUsed_ = 0;
 };
 

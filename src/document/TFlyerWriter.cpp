@@ -4,8 +4,8 @@
 
 #include <type_traits>
 
-#include "document/TAtomicTarget.h"
 #include "format/FlyerLayout.h"
+#include "format/TAtomicFile.h"
 
 namespace qrl {
 
@@ -236,7 +236,7 @@ void WriteFlyerFile(const TFlyerDesc& flyer, const std::string& path) {
     elements += std::holds_alternative<TElementDesc>(block);
     pages += std::holds_alternative<TPageDesc>(block);
   }
-  TAtomicTarget target(path);
+  TAtomicFile target(path);
   {
     TQLStream stream(target.TempPath(), TOpenMode::fmCreate);
     TFlyerWriter writer(stream);

@@ -22,6 +22,13 @@ unsigned char LowerCp1252(unsigned char c) {
 
 bool IsEmptyValue(const TStrings& lines) { return lines.empty() || (lines.size() == 1 && lines[0].empty()); }
 
+// The key as the index holds it: letters in lower case, so that lookups ignore case.
+std::string FoldedKey(const std::string& key) {
+  std::string folded = key;
+  for (char& c : folded) c = static_cast<char>(LowerCp1252(static_cast<unsigned char>(c)));
+  return folded;
+}
+
 }  // namespace
 
 bool SameTextCp1252(const std::string& a, const std::string& b) {
@@ -30,38 +37,61 @@ bool SameTextCp1252(const std::string& a, const std::string& b) {
          });
 }
 
+void TTextSection::Compact() const {
+  if (removed_ == 0) return;
+  std::erase_if(entries_, [](const TEntry& e) { return e.Removed; });
+  removed_ = 0;
+  slots_.clear();
+  for (std::size_t i = 0; i < entries_.size(); ++i) slots_.emplace(FoldedKey(entries_[i].Key), i);
+}
+
+const TTextSection::TEntry& TTextSection::Entry(int index) const {
+  Compact();
+  return entries_.at(static_cast<std::size_t>(index));
+}
+
+std::ptrdiff_t TTextSection::Slot(const std::string& key) const {
+  const auto it = slots_.find(FoldedKey(key));
+  return it == slots_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
+}
+
 int TTextSection::IndexOf(const std::string& key) const {
-  for (std::size_t i = 0; i < keys_.size(); ++i)
-    if (SameTextCp1252(keys_[i], key)) return static_cast<int>(i);
-  return -1;
+  Compact();
+  return static_cast<int>(Slot(key));
 }
 
 std::string TTextSection::GetValue(const std::string& key) const {
-  const int index = IndexOf(key);
-  if (index < 0) return {};
-  const TStrings& lines = values_[static_cast<std::size_t>(index)];
+  const std::ptrdiff_t slot = Slot(key);
+  if (slot < 0) return {};
+  const TStrings& lines = entries_[static_cast<std::size_t>(slot)].Value;
   return lines.empty() ? std::string() : lines.front();
 }
 
 void TTextSection::SetValue(const std::string& key, TStrings lines, int position) {
-  int index = IndexOf(key);
-  if (index < 0) {
+  const std::ptrdiff_t slot = Slot(key);
+  if (slot < 0) {
     if (IsEmptyValue(lines)) return;
-    keys_.push_back(key);
-    values_.push_back(std::move(lines));
-    index = Count() - 1;
+    slots_.emplace(FoldedKey(key), entries_.size());
+    entries_.push_back({key, std::move(lines)});
   } else if (IsEmptyValue(lines)) {
-    keys_.erase(keys_.begin() + index);
-    values_.erase(values_.begin() + index);
+    entries_[static_cast<std::size_t>(slot)].Removed = true;
+    ++removed_;
+    slots_.erase(FoldedKey(key));
+    // Removed entries are dropped once they make up half of the list.
+    if (removed_ * 2 > entries_.size()) Compact();
     return;
   } else {
-    values_[static_cast<std::size_t>(index)] = std::move(lines);
+    entries_[static_cast<std::size_t>(slot)].Value = std::move(lines);
   }
   if (position < 0) return;
+  const int index = IndexOf(key);
   position = std::min(position, Count() - 1);
   if (position != index) {
-    std::swap(keys_[static_cast<std::size_t>(index)], keys_[static_cast<std::size_t>(position)]);
-    std::swap(values_[static_cast<std::size_t>(index)], values_[static_cast<std::size_t>(position)]);
+    auto& a = entries_[static_cast<std::size_t>(index)];
+    auto& b = entries_[static_cast<std::size_t>(position)];
+    std::swap(a, b);
+    slots_[FoldedKey(a.Key)] = static_cast<std::size_t>(index);
+    slots_[FoldedKey(b.Key)] = static_cast<std::size_t>(position);
   }
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 // A named section of the flyer information: keys with multi-line values, in display order.
-// Keys are compared without regard to case; no key ever holds an empty value.
+// Keys are compared without regard to case; no key ever holds an empty value. Keys are indexed,
+// so filling a section with n items takes time in proportion to n.
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "format/TQLStream.h"
@@ -14,9 +16,9 @@ class TTextSection {
  public:
   std::string Name;
 
-  int Count() const { return static_cast<int>(keys_.size()); }
-  const std::string& Key(int index) const { return keys_.at(static_cast<std::size_t>(index)); }
-  const TStrings& Value(int index) const { return values_.at(static_cast<std::size_t>(index)); }
+  int Count() const { return static_cast<int>(entries_.size() - removed_); }
+  const std::string& Key(int index) const { return Entry(index).Key; }
+  const TStrings& Value(int index) const { return Entry(index).Value; }
   // Index of the key (compared without regard to case), or -1.
   int IndexOf(const std::string& key) const;
 
@@ -29,8 +31,21 @@ class TTextSection {
   void SetValue(const std::string& key, TStrings lines, int position);
 
  private:
-  TStrings keys_;
-  std::vector<TStrings> values_;
+  struct TEntry {
+    std::string Key;
+    TStrings Value;
+    bool Removed = false;
+  };
+  const TEntry& Entry(int index) const;
+  // Drops removed entries and renumbers the index; removals only mark entries, so a run of
+  // them costs no more than one pass.
+  void Compact() const;
+  // The slot in entries_ of a key, or -1.
+  std::ptrdiff_t Slot(const std::string& key) const;
+
+  mutable std::vector<TEntry> entries_;
+  mutable std::size_t removed_ = 0;
+  mutable std::unordered_map<std::string, std::size_t> slots_;  // folded key -> slot
 };
 
 using TTextSections = std::vector<std::unique_ptr<TTextSection>>;

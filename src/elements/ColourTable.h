@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "format/TQLStream.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl {
 

@@ -1,6 +1,7 @@
 #include "elements/TCKbImage.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -24,9 +25,30 @@ TTempFiles& TempFilesOf(const TElementContext& context) {
   return *context.TempFiles;
 }
 
+// Pixels to decode along one axis for a placement at [start, start + length): the part on the
+// canvas (of extent canvas) at the given zoom, never more than the placement itself and at
+// least 1, since 0 would ask for the picture's own size.
+std::int32_t DecodingExtent(std::int32_t start, std::int32_t length, std::int32_t canvas, double zoom) {
+  if (length <= 0) return 1;
+  if (canvas <= 0) return length;
+  const std::int64_t visible = std::clamp<std::int64_t>(
+      std::min<std::int64_t>(std::int64_t{start} + length, canvas) - std::max<std::int64_t>(start, 0), 0, length);
+  return static_cast<std::int32_t>(
+      std::clamp<double>(std::ceil(static_cast<double>(visible) * zoom), 1, static_cast<double>(length)));
+}
+
+// The largest zoom the screen allows the canvas: the page area keeps the canvas's proportions.
+double LargestZoom(const TElementContext& context) {
+  if (context.CanvasWidth <= 0 || context.CanvasHeight <= 0) return 1;
+  const TScreenMetrics& screen = context.ScreenMetrics;
+  return std::max(1.0, std::min(static_cast<double>(screen.horzRes) / context.CanvasWidth,
+                                static_cast<double>(screen.vertRes) / context.CanvasHeight));
+}
+
 }  // namespace
 
 TCKbImage::~TCKbImage() {
+  Context().ResidentPictureBytes -= residentBytes_;
   auto& candidates = Context().SwapCandidates;
   candidates.erase(std::remove(candidates.begin(), candidates.end(), this), candidates.end());
 }
@@ -81,6 +103,7 @@ void TCKbImage::Prepare() {
   Data.shrink_to_fit();
   Decoded = true;
   InMemory = true;
+  CountResidentBytes();
   if (Context().ScreenBitsPerPixel == 8 && Palette.empty()) Palette = BuildColourTable(Bitmap);
 }
 
@@ -89,7 +112,9 @@ void TCKbImage::Ensure() {
   if (const auto it = std::find(candidates.begin(), candidates.end(), this); it != candidates.end())
     candidates.erase(it);
   if (InMemory) return;
-  while (!candidates.empty() && Context().AvailableMemory() < Context().SwapThreshold) {
+  const TElementContext& context = Context();
+  while (!candidates.empty() && (context.ResidentPictureBytes > context.PictureBudget ||
+                                 context.AvailableMemory() < context.SwapThreshold)) {
     TCKbImage* oldest = candidates.front();
     oldest->Release(true);
     candidates.erase(candidates.begin());
@@ -102,14 +127,29 @@ void TCKbImage::Ensure() {
 }
 
 void TCKbImage::Release(bool force) {
+  CountResidentBytes();
   if (!InMemory) return;
+  TElementContext& context = Context();
   if (!force) {
-    Context().SwapCandidates.push_back(this);
+    auto& candidates = context.SwapCandidates;
+    candidates.push_back(this);
+    while (context.ResidentPictureBytes > context.PictureBudget && !candidates.empty()) {
+      TCKbImage* oldest = candidates.front();
+      candidates.erase(candidates.begin());
+      oldest->Release(true);
+    }
     return;
   }
   SwapOut();
   Bitmap = TDib();
   InMemory = false;
+  CountResidentBytes();
+}
+
+void TCKbImage::CountResidentBytes() {
+  const auto bytes = static_cast<std::int64_t>(Bitmap.Bytes().size());
+  Context().ResidentPictureBytes += bytes - residentBytes_;
+  residentBytes_ = bytes;
 }
 
 void TCKbImage::SwapOut() {
@@ -142,11 +182,14 @@ void TCKbImage::ReadSwapFile() {
   TDib bitmap = TDib::FromBytes(std::move(bytes));
   if (bitmap.Width() != PictureWidth || bitmap.Height() != PictureHeight) throw damaged();
   Bitmap = std::move(bitmap);
+  CountResidentBytes();
 }
 
 void TCKbOccImage::Load(TQLStream& stream, int layout) {
   TCKbImage& image = Image();
-  if (layout == 2) LoadPlacement(stream);
+  // A picture made from a placeholder text reads the text's placement block, which carries its
+  // rectangle first in either layout.
+  if (layout == 2 || image.IsJpeg) LoadPlacement(stream);
   if (!image.IsJpeg) {
     const std::int16_t flags = stream.ReadSmallInt();
     Transparent = (flags & ofTransparent) != 0;
@@ -156,8 +199,12 @@ void TCKbOccImage::Load(TQLStream& stream, int layout) {
   }
   // A decoded picture keeps its size: it is what the bitmap holds.
   if (!image.Decoded) {
-    image.PictureWidth = std::max(image.PictureWidth, DesignWidth);
-    image.PictureHeight = std::max(image.PictureHeight, DesignHeight);
+    const TElementContext& context = image.Context();
+    const double zoom = LargestZoom(context);
+    image.PictureWidth =
+        std::max(image.PictureWidth, DecodingExtent(DesignLeft, DesignWidth, context.CanvasWidth, zoom));
+    image.PictureHeight =
+        std::max(image.PictureHeight, DecodingExtent(DesignTop, DesignHeight, context.CanvasHeight, zoom));
   }
 }
 

@@ -10,7 +10,7 @@
 
 #include "elements/TCKbControl.h"
 #include "elements/TCKbOccurrence.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl {
 
@@ -38,8 +38,11 @@ class TCKbImage : public TCKbControl {
   // Decodes the picture once (FIF at PictureWidth x PictureHeight, or JPEG) and drops Data.
   void Prepare() override;
   // Leaves the swap candidates; when the bitmap is not in memory, first swaps out the oldest
-  // candidates while memory is below the threshold, then decodes or reads the swap file back.
+  // candidates while memory is below the threshold or the flyer's pictures exceed their budget,
+  // then decodes or reads the swap file back.
   void Ensure() override;
+  // force: swaps the bitmap out now. Otherwise it becomes the newest swap candidate, and the
+  // oldest candidates are swapped out while the flyer's pictures exceed their budget.
   void Release(bool force) override;
 
   // Reads a JPEG picture file and decodes it at once (EJPEG for a damaged picture).
@@ -52,7 +55,10 @@ class TCKbImage : public TCKbControl {
 
  private:
   void ReadSwapFile();
+  // Brings the flyer's count of resident picture bytes up to date with Bitmap.
+  void CountResidentBytes();
   std::size_t swappedSize_ = 0;
+  std::int64_t residentBytes_ = 0;  // this element's share of the count
 };
 
 class TCKbOccImage : public TCKbOccurrence {
@@ -66,8 +72,9 @@ class TCKbOccImage : public TCKbOccurrence {
   std::shared_ptr<void> MaskCache;
 
   // Layout 2: placement first. FIF pictures then have flags (bit 0 transparent with a key
-  // colour following, bit 2 background) and, in layout 1, the placement after them. A picture
-  // not yet decoded grows its decoding size to cover this placement.
+  // colour following, bit 2 background) and, in layout 1, the placement after them. A JPEG
+  // picture (made from a placeholder text) has the text's placement first in both layouts. A
+  // picture not yet decoded grows its decoding size to cover what can be seen of this placement.
   void Load(TQLStream& stream, int layout) override;
   void Rescale(double scale) override;
 

@@ -52,11 +52,19 @@ void TCKbTekst::Load(TQLStream& stream, std::int64_t headerEnd) {
   Font.Underline = (flags & tfUnderline) != 0;
   Font.StrikeOut = (flags & tfStrikeOut) != 0;
   SkipToFixedPartEnd(stream, headerEnd);
-  stream.ReadLines(Lines);
+  TStrings lines;
+  stream.ReadLines(lines);
+  SetLines(std::move(lines));
   if (Context().ScreenBitsPerPixel == 8) {
     AddColour(Palette, kColourTableCapacity, Font.Color, kMaxColourWeight);
     if (Opaque) AddColour(Palette, kColourTableCapacity, BackColour, kMaxColourWeight);
   }
+}
+
+void TCKbTekst::SetLines(TStrings lines) {
+  StoredLines = std::move(lines);
+  Lines = StoredLines;
+  Reflows.clear();
 }
 
 void TCKbOccTekst::Load(TQLStream& stream, int layout) {

@@ -1,13 +1,16 @@
 #pragma once
 // The text element: lines of plain text in one font and colour, with an optional background
-// and frame, an alignment and a permission to scroll. Each placement keeps its own copy of the
-// lines, taken when it is created.
+// and frame, an alignment and a permission to scroll. Each placement holds the lines it draws,
+// shared with the element and the other placements rather than copied.
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <tuple>
 
 #include "elements/TCKbControl.h"
 #include "elements/TCKbOccurrence.h"
+#include "elements/TSharedLines.h"
 #include "elements/TTextMeasurer.h"
 #include "format/TQLStream.h"
 
@@ -43,7 +46,14 @@ class TCKbTekst : public TCKbControl {
   bool ScrollAllowed = false;
   TFontSpec Font;  // "Arial", height 15 until loaded
   int Alignment = taLeft;
-  TStrings Lines;
+  // The lines as the file stores them; every re-flow starts from these.
+  TSharedLines StoredLines;
+  // The lines a placement created now takes: the stored lines, then the re-flow for the
+  // placement read last.
+  TSharedLines Lines;
+  // Re-flows of StoredLines made so far, by font height, bar width and placement width, so that
+  // placements of one size share one list.
+  std::map<std::tuple<int, int, int>, TSharedLines> Reflows;
   std::int16_t FontSize = 0;  // stored character height; Font.Height = -FontSize x zoom
 
   int Kind() const override { return kindText; }
@@ -53,6 +63,8 @@ class TCKbTekst : public TCKbControl {
 
   // A text without lines that is neither opaque nor framed stands for a picture file.
   bool IsPlaceholder() const { return Lines.empty() && !Opaque && !Framed; }
+  // New stored lines, which are also the current lines; forgets earlier re-flows.
+  void SetLines(TStrings lines);
 
  protected:
   std::unique_ptr<TCKbOccurrence> CreateOccurrence() override;
@@ -62,7 +74,7 @@ class TCKbOccTekst : public TCKbOccurrence {
  public:
   explicit TCKbOccTekst(TCKbTekst& element) : TCKbOccurrence(element), Lines(element.Lines) {}
 
-  TStrings Lines;  // the element's lines as they stood when this placement was created
+  TSharedLines Lines;  // the element's lines as they stood when this placement was created
 
   // The placement; then before format code 106 a scrollable text is always windowed, from 106
   // on MeasureTekst re-flows the element's lines for this rectangle and decides.

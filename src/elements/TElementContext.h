@@ -17,6 +17,8 @@ class TTempFiles;
 class TTextMeasurer;
 
 inline constexpr std::int64_t kDefaultSwapThreshold = 750000;
+// Decoded pictures one flyer may keep in memory before the oldest released ones are swapped out.
+inline constexpr std::int64_t kDefaultPictureBudget = std::int64_t{64} << 20;
 
 // Image elements whose bitmap may be swapped out, oldest release first. Entries may repeat.
 using TSwapCandidates = std::vector<TCKbImage*>;
@@ -29,6 +31,12 @@ struct TElementContext {
   std::function<std::int64_t()> AvailableMemory = ReadAvailableMemory;
   std::int64_t SwapThreshold = kDefaultSwapThreshold;  // bytes; below it bitmaps are swapped out
   TScreenMetrics ScreenMetrics;              // for FIF decoding
+  // The flyer's canvas: a picture is decoded no larger than the part of its placements that
+  // lies on the canvas, at the largest zoom the screen allows. 0: not known, nothing is clipped.
+  std::int32_t CanvasWidth = 0;
+  std::int32_t CanvasHeight = 0;
+  std::int64_t ResidentPictureBytes = 0;     // decoded pictures now in memory
+  std::int64_t PictureBudget = kDefaultPictureBudget;
 };
 
 }  // namespace qrl

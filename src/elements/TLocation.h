@@ -1,8 +1,10 @@
 #pragma once
 // The pages an occurrence has been placed on: a flag for the background page (which lies under
-// every page) and one byte per page number.
+// every page) and a byte per page number. Only the pages given a value are stored, so a
+// placement on page 30000 costs one entry, not a table of 30000 bytes.
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace qrl {
@@ -14,18 +16,20 @@ class TLocation {
   bool AllPages = false;
 
   void SetAllPages(bool flag) { AllPages = flag; }
-  // Grows the table to the first multiple of 8 at or above page, at least kMinCapacity bytes.
-  // Page numbers start at 1; anything lower raises std::out_of_range.
+  // Sets the byte for a page; the capacity grows to the first multiple of 8 at or above page,
+  // at least kMinCapacity. Page numbers start at 1; anything lower raises std::out_of_range.
   void SetPage(int page, std::uint8_t value);
   void AddPage(int page) { SetPage(page, 1); }
-  void ClearPages() { pages_.clear(); }
+  void ClearPages();
 
-  int Capacity() const { return static_cast<int>(pages_.size()); }
-  // The byte for page n; 0 for pages beyond the table.
+  // The page table's nominal size in bytes; pages below it that were never set read as 0.
+  int Capacity() const { return capacity_; }
+  // The byte for page n; 0 for pages never set.
   std::uint8_t Page(int page) const;
 
  private:
-  std::vector<std::uint8_t> pages_;
+  int capacity_ = 0;
+  std::vector<std::pair<int, std::uint8_t>> pages_;  // by page number; pages are mostly added in order
 };
 
 }  // namespace qrl

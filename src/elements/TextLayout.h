@@ -1,7 +1,8 @@
 #pragma once
 // Line layout of text placements: the stored lines are re-flowed (only ever broken further) for
 // a placement's width, and a scrollable placement whose text is taller than its rectangle
-// becomes a scrolling control with room for its bar.
+// becomes a scrolling control with room for its bar. Finding a break measures O(log n) prefixes
+// no longer than about twice the line it ends, so a re-flow takes near-linear time.
 
 #include <vector>
 
@@ -28,9 +29,11 @@ TParagraphs SplitParagraphs(const TStrings& lines);
 void ReflowLines(const TParagraphs& paragraphs, TStrings& lines, const TTextMeasurer& measurer,
                  const TFontSpec& font, int barWidth, int width);
 
-// Re-flows the element's lines for the placement's rectangle and sets the placement's Windowed:
-// a scrollable text whose lines are taller than the rectangle is re-flowed with the bar
-// allowance and becomes windowed.
+// Re-flows the element's stored lines for the placement's rectangle into the element's Lines
+// (what the next placement created takes) and sets the placement's Windowed: a scrollable text
+// whose lines are taller than the rectangle is re-flowed with the bar allowance and becomes
+// windowed. Every re-flow starts from the stored lines, so placements of one size wrap alike
+// however many there are, and equal re-flows are made once and shared.
 void MeasureTekst(TCKbOccTekst& placement, const TTextMeasurer& measurer);
 
 }  // namespace qrl

@@ -78,6 +78,7 @@ void WriteFifHeader(const TFifHeader& header, std::vector<std::uint8_t>& out) {
   std::uint8_t flags = 0;
   if (header.grey) flags |= kFifFlagGrey;
   if (header.physicalSize) flags |= kFifFlagPhysicalSize;
+  if (header.key) flags |= kFifFlagKeyed;
   out.push_back(flags);
   out.push_back(static_cast<std::uint8_t>(header.quality));
   Put32(out, static_cast<std::uint32_t>(header.width));
@@ -88,6 +89,7 @@ void WriteFifHeader(const TFifHeader& header, std::vector<std::uint8_t>& out) {
     out.push_back(static_cast<std::uint8_t>(header.physicalSize->unit));
     out.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(header.physicalSize->exponent)));
   }
+  if (header.key) out.insert(out.end(), {header.key->red, header.key->green, header.key->blue});
   WritePlaneParams(header.luma, out);
   if (!header.grey) WritePlaneParams(header.chroma, out);
 }
@@ -98,9 +100,10 @@ std::size_t ReadFifHeader(std::span<const std::uint8_t> data, TFifHeader& header
   THeaderReader in(data.subspan(kFifSignature.size()));
   TFifHeader h;
   h.version = in.U8();
-  if (h.version != kFifVersion) throw EFifError(fsUnsupportedVersion);
+  if (h.version < kFifOldestVersion || h.version > kFifVersion) throw EFifError(fsUnsupportedVersion);
   const std::uint8_t flags = in.U8();
-  Require((flags & ~(kFifFlagGrey | kFifFlagPhysicalSize)) == 0, "unknown flags");
+  const std::uint8_t known = kFifFlagGrey | kFifFlagPhysicalSize | (h.version >= 2 ? kFifFlagKeyed : 0);
+  Require((flags & ~known) == 0, "unknown flags");
   h.grey = (flags & kFifFlagGrey) != 0;
   h.quality = in.U8();
   Require(h.quality >= 1 && h.quality <= 100, "quality");
@@ -121,6 +124,13 @@ std::size_t ReadFifHeader(std::span<const std::uint8_t> data, TFifHeader& header
     Require(p.unit == '"' || p.unit == 'm', "physical unit");
     Require(p.exponent >= -9 && p.exponent <= 9, "physical exponent");
     h.physicalSize = p;
+  }
+  if (flags & kFifFlagKeyed) {
+    TFifKeyColour key;
+    key.red = in.U8();
+    key.green = in.U8();
+    key.blue = in.U8();
+    h.key = key;
   }
   h.luma = ReadPlaneParams(in);
   if (!h.grey) h.chroma = ReadPlaneParams(in);

@@ -12,13 +12,20 @@
 namespace qrl {
 
 inline constexpr std::array<std::uint8_t, 4> kFifSignature{'Q', 'F', 'I', 'F'};
-inline constexpr std::uint8_t kFifVersion = 1;
+// Streams are written in the newest version; every version from the oldest on still decodes.
+inline constexpr std::uint8_t kFifVersion = 2;
+inline constexpr std::uint8_t kFifOldestVersion = 1;
 inline constexpr int kFifDefaultQuality = 75;
 inline constexpr int kFifMaxPictureSide = 65535;
 inline constexpr std::int64_t kFifMaxPicturePixels = std::int64_t{1} << 28;
 
 inline constexpr std::uint8_t kFifFlagGrey = 0x01;
 inline constexpr std::uint8_t kFifFlagPhysicalSize = 0x02;
+inline constexpr std::uint8_t kFifFlagKeyed = 0x04;  // version 2 on
+
+// Keyed pictures keep every pixel outside their key region farther than this from the key colour
+// (largest channel difference): the tolerance the player keys pictures with.
+inline constexpr int kFifKeyTolerance = 40;
 
 inline constexpr int kFifMinBlockLog2 = 0;  // single pixels at the smallest
 inline constexpr int kFifMaxBlockLog2 = 7;  // 128 x 128 at the largest
@@ -34,6 +41,14 @@ struct TFifPhysicalSize {
   char unit = '"';
   std::int32_t exponent = 0;
   bool operator==(const TFifPhysicalSize&) const = default;
+};
+
+// The colour a keyed picture is shown without: its key region comes out as exactly this colour.
+struct TFifKeyColour {
+  std::uint8_t red = 0;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+  bool operator==(const TFifKeyColour&) const = default;
 };
 
 // How one kind of plane (luma or chroma) is coded.
@@ -58,12 +73,13 @@ struct TFifHeader {
   bool grey = false;
   int quality = kFifDefaultQuality;  // what the encoder was asked for; informational
   std::optional<TFifPhysicalSize> physicalSize;
+  std::optional<TFifKeyColour> key;  // version 2 on
   TFifPlaneParams luma;
   TFifPlaneParams chroma;  // unused for grey pictures
   bool operator==(const TFifHeader&) const = default;
 };
 
-// Appends the header bytes.
+// Appends the header bytes (always in the newest version).
 void WriteFifHeader(const TFifHeader& header, std::vector<std::uint8_t>& out);
 // Reads and checks the header; returns its length in bytes. Throws EFifError fsNotFif,
 // fsUnsupportedVersion, fsBadHeader or fsDamaged (too short). Does not look at the checksum.

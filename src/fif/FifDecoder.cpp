@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
 
+#include "fif/FifColour.h"
+#include "fif/FifKeyMask.h"
+#include "fif/FifParallel.h"
 #include "fif/FifRender.h"
 #include "fif/FifStatus.h"
 #include "fif/FifSymbols.h"
@@ -13,50 +17,98 @@ namespace qrl {
 struct TFifPicture {
   TFifPlane planes[3];
   int planeCount = 0;
+  std::optional<TFifKeyMask> keyMask;
 };
 
 namespace {
 
-std::uint8_t ToByte(float v) { return static_cast<std::uint8_t>(std::clamp(v + 0.5f, 0.0f, 255.0f)); }
+// Below this many output pixels a render stays on the calling thread: starting threads would
+// cost more than they save.
+constexpr std::int64_t kParallelPixels = 1 << 16;
 
-// Where output pixel x finds its chroma: the chroma grid has one pixel per two output pixels.
-struct TChromaTap {
-  int a, b;
-  float w;
-};
+// Rows per piece of the final colour conversion when it is shared out.
+constexpr int kRowsPerBand = 64;
 
-std::vector<TChromaTap> ChromaTaps(int outputSize, int chromaSize) {
-  std::vector<TChromaTap> taps(static_cast<std::size_t>(outputSize));
-  for (int x = 0; x < outputSize; ++x) {
-    const float pos = std::clamp((x + 0.5f) * 0.5f - 0.5f, 0.0f, static_cast<float>(chromaSize - 1));
-    const int a = std::min(static_cast<int>(pos), chromaSize - 1);
-    taps[x] = {a, std::min(a + 1, chromaSize - 1), pos - static_cast<float>(a)};
+std::uint32_t Get32(std::span<const std::uint8_t> data, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(data[at + i]) << (8 * i);
+  return v;
+}
+
+// The payload's segments: luma, chroma (colour pictures), key region (keyed pictures). All but
+// the last are preceded by their lengths; the last takes the rest.
+std::vector<std::span<const std::uint8_t>> Segments(std::span<const std::uint8_t> payload, std::size_t count) {
+  const std::size_t table = 4 * (count - 1);
+  if (payload.size() < table) throw EFifError(fsDamaged, "segment table cut short");
+  std::vector<std::span<const std::uint8_t>> segments;
+  std::size_t at = table;
+  for (std::size_t i = 0; i + 1 < count; ++i) {
+    const std::uint32_t length = Get32(payload, 4 * i);
+    if (length > payload.size() - at) throw EFifError(fsDamaged, "segment longer than the data");
+    segments.push_back(payload.subspan(at, length));
+    at += length;
   }
-  return taps;
+  segments.push_back(payload.subspan(at));
+  return segments;
 }
 
 }  // namespace
 
-TFifDecoder::TFifDecoder(std::span<const std::uint8_t> data) {
+TFifDecoder::TFifDecoder(std::span<const std::uint8_t> data, int threads)
+    : threads_(threads > 0 ? threads : FifDefaultThreads()) {
+  if (threads < 0) throw EFifError(fsBadArgument);
   try {
     const std::size_t headerSize = ReadFifHeader(data, header_);
     if (data.size() < headerSize + 4) throw EFifError(fsDamaged, "no picture data");
     if (!FifChecksumMatches(data)) throw EFifError(fsDamaged, "checksum mismatch");
     picture_ = std::make_unique<TFifPicture>();
-    const std::size_t payloadSize = data.size() - headerSize - 4;
-    TSymbolReader reader(data.subspan(headerSize, payloadSize));
-    std::size_t blocksLeft = MaxFifBlocks(payloadSize);
-    // Luma has its own probabilities; the two chroma planes share theirs.
-    std::vector<TFifPlaneContexts> contexts(2);
+    const std::span<const std::uint8_t> payload = data.subspan(headerSize, data.size() - headerSize - 4);
     picture_->planeCount = header_.grey ? 1 : 3;
     for (int i = 0; i < picture_->planeCount; ++i) {
-      TFifPlane& plane = picture_->planes[i];
-      plane.width = i == 0 ? header_.width : (header_.width + 1) / 2;
-      plane.height = i == 0 ? header_.height : (header_.height + 1) / 2;
-      CodePlane(reader, contexts[i == 0 ? 0 : 1], i == 0 ? header_.luma : header_.chroma, plane, blocksLeft);
-      blocksLeft -= plane.blocks.size();
+      picture_->planes[i].width = i == 0 ? header_.width : (header_.width + 1) / 2;
+      picture_->planes[i].height = i == 0 ? header_.height : (header_.height + 1) / 2;
     }
-    reader.CheckInput();
+    if (header_.version == 1) {
+      // One coder for all planes, and one bound on their blocks.
+      TSymbolReader reader(payload);
+      std::size_t blocksLeft = MaxFifBlocks(payload.size());
+      std::vector<TFifPlaneContexts> contexts(2);
+      for (int i = 0; i < picture_->planeCount; ++i) {
+        TFifPlane& plane = picture_->planes[i];
+        CodePlane(reader, contexts[i == 0 ? 0 : 1], i == 0 ? header_.luma : header_.chroma, plane, blocksLeft);
+        blocksLeft -= plane.blocks.size();
+      }
+      reader.CheckInput();
+      return;
+    }
+    const std::vector<std::span<const std::uint8_t>> segments =
+        Segments(payload, (header_.grey ? 1 : 2) + (header_.key ? 1 : 0));
+    if (header_.key) {
+      picture_->keyMask.emplace();
+      picture_->keyMask->width = header_.width;
+      picture_->keyMask->height = header_.height;
+    }
+    // Segments code independently: each is parsed on its own thread when the picture is big enough.
+    const bool parallel = std::int64_t{header_.width} * header_.height >= kParallelPixels;
+    ParallelFor(segments.size(), parallel ? threads_ : 1, [&](std::size_t i) {
+      TSymbolReader reader(segments[i]);
+      const std::size_t maxBlocks = MaxFifBlocks(segments[i].size());
+      if (i == segments.size() - 1 && header_.key) {
+        TFifKeyContexts contexts;
+        CodeKeyMask(reader, contexts, *picture_->keyMask, maxBlocks);
+      } else if (i == 0) {
+        TFifPlaneContexts contexts;
+        CodePlane(reader, contexts, header_.luma, picture_->planes[0], maxBlocks);
+      } else {
+        TFifPlaneContexts contexts;
+        std::size_t blocksLeft = maxBlocks;
+        for (int p = 1; p < 3; ++p) {
+          CodePlane(reader, contexts, header_.chroma, picture_->planes[p], blocksLeft);
+          blocksLeft -= picture_->planes[p].blocks.size();
+        }
+      }
+      reader.CheckInput();
+    });
   } catch (const std::bad_alloc&) {
     throw EFifError(fsOutOfMemory);
   }
@@ -74,62 +126,24 @@ void TFifDecoder::RenderBgr(int width, int height, std::uint8_t* firstRow, std::
   try {
     const TFifRatio sx{width, header_.width};
     const TFifRatio sy{height, header_.height};
-    const TFifGrid luma = RenderPlane(picture_->planes[0], header_.luma, width, height, sx, sy);
-    if (picture_->planeCount == 1) {
-      for (int y = 0; y < height; ++y) {
-        std::uint8_t* out = firstRow + (height - 1 - y) * stride;
-        const float* in = &luma.pixels[static_cast<std::size_t>(y) * width];
-        for (int x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = ToByte(in[x]);
-      }
-      return;
-    }
-    const TFifPlane& cbPlane = picture_->planes[1];
+    const int threads = std::int64_t{width} * height >= kParallelPixels ? threads_ : 1;
     // Chroma renders at half the output resolution: one chroma grid pixel per two output pixels.
     const int cw = (width + 1) / 2;
     const int ch = (height + 1) / 2;
-    const TFifGrid cb = RenderPlane(cbPlane, header_.chroma, cw, ch, sx, sy);
-    const TFifGrid cr = RenderPlane(picture_->planes[2], header_.chroma, cw, ch, sx, sy);
-    const std::vector<TChromaTap> tx = ChromaTaps(width, cw);
-    const std::vector<TChromaTap> ty = ChromaTaps(height, ch);
-    // Per row: chroma interpolated down the column, then along the row, then the three channels
-    // in separate rows so that each loop is a plain vectorisable one; only the final byte
-    // interleave is scalar.
-    std::vector<float> cbRow(static_cast<std::size_t>(cw));
-    std::vector<float> crRow(static_cast<std::size_t>(cw));
-    std::vector<float> u(static_cast<std::size_t>(width));
-    std::vector<float> v(static_cast<std::size_t>(width));
-    std::vector<std::uint8_t> channels(static_cast<std::size_t>(3) * width);
-    std::uint8_t* const blue = channels.data();
-    std::uint8_t* const green = blue + width;
-    std::uint8_t* const red = green + width;
-    for (int y = 0; y < height; ++y) {
-      const TChromaTap& t = ty[y];
-      const float* cbA = &cb.pixels[static_cast<std::size_t>(t.a) * cw];
-      const float* cbB = &cb.pixels[static_cast<std::size_t>(t.b) * cw];
-      const float* crA = &cr.pixels[static_cast<std::size_t>(t.a) * cw];
-      const float* crB = &cr.pixels[static_cast<std::size_t>(t.b) * cw];
-      for (int i = 0; i < cw; ++i) {
-        cbRow[i] = cbA[i] + t.w * (cbB[i] - cbA[i]) - 128.0f;
-        crRow[i] = crA[i] + t.w * (crB[i] - crA[i]) - 128.0f;
-      }
-      for (int x = 0; x < width; ++x) {
-        const TChromaTap& s = tx[x];
-        u[x] = cbRow[s.a] + s.w * (cbRow[s.b] - cbRow[s.a]);
-        v[x] = crRow[s.a] + s.w * (crRow[s.b] - crRow[s.a]);
-      }
-      const float* in = &luma.pixels[static_cast<std::size_t>(y) * width];
-      for (int x = 0; x < width; ++x) {
-        blue[x] = ToByte(in[x] + 1.772f * u[x]);
-        green[x] = ToByte(in[x] - 0.344136f * u[x] - 0.714136f * v[x]);
-        red[x] = ToByte(in[x] + 1.402f * v[x]);
-      }
-      std::uint8_t* out = firstRow + (height - 1 - y) * stride;
-      for (int x = 0; x < width; ++x, out += 3) {
-        out[0] = blue[x];
-        out[1] = green[x];
-        out[2] = red[x];
-      }
-    }
+    TFifGrid grids[3];
+    ParallelFor(static_cast<std::size_t>(picture_->planeCount), threads, [&](std::size_t i) {
+      const TFifPlane& plane = picture_->planes[i];
+      grids[i] = i == 0 ? RenderPlane(plane, header_.luma, width, height, sx, sy)
+                        : RenderPlane(plane, header_.chroma, cw, ch, sx, sy);
+    });
+    const int bands = (height + kRowsPerBand - 1) / kRowsPerBand;
+    ParallelFor(static_cast<std::size_t>(bands), threads, [&](std::size_t band) {
+      const int begin = static_cast<int>(band) * kRowsPerBand;
+      const int end = std::min(height, begin + kRowsPerBand);
+      if (picture_->planeCount == 1) WriteGreyRows(grids[0], firstRow, stride, begin, end);
+      else WriteColourRows(grids[0], grids[1], grids[2], firstRow, stride, begin, end);
+      if (picture_->keyMask) ApplyKeyMask(*picture_->keyMask, *header_.key, width, height, firstRow, stride, begin, end);
+    });
   } catch (const std::bad_alloc&) {
     throw EFifError(fsOutOfMemory);
   }

@@ -9,7 +9,7 @@
 #include <span>
 
 #include "fif/FifBitstream.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl {
 
@@ -22,8 +22,9 @@ inline constexpr std::int64_t kFifMaxOutputPixels = std::int64_t{1} << 25;
 class TFifDecoder {
  public:
   // Parses and verifies the stream (checksum, header, every block); throws EFifError with
-  // fsNotFif, fsUnsupportedVersion, fsBadHeader, fsDamaged or fsOutOfMemory.
-  explicit TFifDecoder(std::span<const std::uint8_t> data);
+  // fsNotFif, fsUnsupportedVersion, fsBadHeader, fsDamaged or fsOutOfMemory. Parsing and rendering
+  // use up to `threads` threads (0: one per core; small pictures stay on the calling thread).
+  explicit TFifDecoder(std::span<const std::uint8_t> data, int threads = 0);
   ~TFifDecoder();
   TFifDecoder(TFifDecoder&&) noexcept;
   TFifDecoder& operator=(TFifDecoder&&) noexcept;
@@ -43,6 +44,7 @@ class TFifDecoder {
   TDib Render() const { return Render(Width(), Height()); }
 
  private:
+  int threads_ = 1;
   TFifHeader header_;
   std::unique_ptr<TFifPicture> picture_;
 };

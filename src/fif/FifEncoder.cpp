@@ -4,6 +4,8 @@
 #include <cmath>
 #include <new>
 
+#include "fif/FifKeyMask.h"
+#include "fif/FifParallel.h"
 #include "fif/FifPlaneEncoder.h"
 #include "fif/FifStatus.h"
 #include "fif/FifSymbols.h"
@@ -16,9 +18,8 @@ namespace {
 // each of its errors spreads over four output pixels and into two or three colour channels.
 constexpr double kChromaLambdaFactor = 0.3;
 
-// Blocks up to this side search a window of this radius only.
+// Blocks up to this side search the 3 x 3 domains around their own place, larger ones 5 x 5.
 constexpr int kSmallBlock = 8;
-constexpr int kSmallRadius = 2;
 
 TFifPlaneParams PlaneParams(int quality) {
   TFifPlaneParams p;
@@ -31,9 +32,9 @@ TFifPlaneParams PlaneParams(int quality) {
   p.contrastDen = 8;
   for (int level = 0; level < p.Levels(); ++level) {
     const int size = 1 << (p.topLog2 - level);
-    // Small blocks find their match close by; a narrower window for them saves most of the
-    // search time and offset bits at almost no cost in fit.
-    p.searchRadius[level] = size <= kSmallBlock ? kSmallRadius : 4;
+    // Good domains lie close by: wider windows cost search time and offset bits for a few
+    // hundredths of a dB.
+    p.searchRadius[level] = size <= kSmallBlock ? 1 : 2;
     p.searchStep[level] = std::max(1, size / 8);
   }
   return p;
@@ -50,6 +51,7 @@ void CheckSize(int width, int height) {
 
 void CheckOptions(const TFifEncodeOptions& options) {
   if (options.quality < 1 || options.quality > 100) throw EFifError(fsBadArgument, "quality must be 1..100");
+  if (options.threads < 0) throw EFifError(fsBadArgument, "threads");
   if (const auto& p = options.physicalSize) {
     if (p->width <= 0 || p->height <= 0 || (p->unit != '"' && p->unit != 'm') || p->exponent < -9 ||
         p->exponent > 9)
@@ -76,24 +78,50 @@ TFifPlaneSource Halve(const TFifPlaneSource& full) {
   return h;
 }
 
-std::vector<std::uint8_t> Assemble(const TFifHeader& header, const std::vector<TFifPlaneSource>& planes) {
+void PutSegmentLength(std::vector<std::uint8_t>& out, std::size_t length) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
+}
+
+// One range-coded segment; bytes past the coded data are never read, they only keep the block
+// count within the bound the decoder enforces.
+std::vector<std::uint8_t> FinishSegment(TSymbolWriter& writer, std::size_t blocks) {
+  std::vector<std::uint8_t> bytes = writer.Coder().Finish();
+  if (MaxFifBlocks(bytes.size()) < blocks) bytes.resize((blocks - MaxFifBlocks(0) + 31) / 32);
+  return bytes;
+}
+
+// Luma, then both chroma planes (sharing their probabilities), then the key region: each its own
+// segment, so that a decoder may parse them side by side.
+std::vector<std::uint8_t> Assemble(const TFifHeader& header, const std::vector<TFifPlaneSource>& planes,
+                                   TFifKeyMask* keyMask, int threads) {
   const double lambda = Lambda(header.quality);
-  TSymbolWriter writer;
-  std::vector<TFifPlaneContexts> contexts(2);
-  std::size_t blocks = 0;
-  for (std::size_t i = 0; i < planes.size(); ++i) {
-    const bool chroma = i > 0;
-    const TFifPlaneParams& params = chroma ? header.chroma : header.luma;
-    TFifPlane plane = EncodePlane(planes[i], params, chroma ? lambda * kChromaLambdaFactor : lambda);
-    CodePlane(writer, contexts[chroma ? 1 : 0], params, plane);
-    blocks += plane.blocks.size();
+  std::vector<TFifPlane> coded(planes.size());
+  ParallelFor(planes.size(), threads > 0 ? threads : FifDefaultThreads(), [&](std::size_t i) {
+    coded[i] = EncodePlane(planes[i], i > 0 ? header.chroma : header.luma, i > 0 ? lambda * kChromaLambdaFactor : lambda);
+  });
+  std::vector<std::vector<std::uint8_t>> segments;
+  const auto codeSegment = [&](std::size_t first, std::size_t end) {
+    TSymbolWriter writer;
+    TFifPlaneContexts contexts;
+    std::size_t blocks = 0;
+    for (std::size_t i = first; i < end; ++i) {
+      CodePlane(writer, contexts, i > 0 ? header.chroma : header.luma, coded[i]);
+      blocks += coded[i].blocks.size();
+    }
+    segments.push_back(FinishSegment(writer, blocks));
+  };
+  codeSegment(0, 1);
+  if (coded.size() > 1) codeSegment(1, coded.size());
+  if (keyMask) {
+    TSymbolWriter writer;
+    TFifKeyContexts contexts;
+    CodeKeyMask(writer, contexts, *keyMask);
+    segments.push_back(FinishSegment(writer, keyMask->flips.size()));
   }
   std::vector<std::uint8_t> out;
   WriteFifHeader(header, out);
-  std::vector<std::uint8_t> payload = writer.Coder().Finish();
-  // Bytes past the coded data are never read; they only keep the block count within bounds.
-  if (MaxFifBlocks(payload.size()) < blocks) payload.resize((blocks - MaxFifBlocks(0) + 31) / 32);
-  out.insert(out.end(), payload.begin(), payload.end());
+  for (std::size_t i = 0; i + 1 < segments.size(); ++i) PutSegmentLength(out, segments[i].size());
+  for (const std::vector<std::uint8_t>& segment : segments) out.insert(out.end(), segment.begin(), segment.end());
   AppendFifChecksum(out);
   return out;
 }
@@ -105,6 +133,7 @@ TFifHeader MakeHeader(int width, int height, bool grey, const TFifEncodeOptions&
   header.grey = grey;
   header.quality = options.quality;
   header.physicalSize = options.physicalSize;
+  header.key = options.key;
   header.luma = PlaneParams(options.quality);
   if (!grey) header.chroma = PlaneParams(options.quality);
   return header;
@@ -121,9 +150,18 @@ std::vector<std::uint8_t> EncodeFif(const TDib& picture, const TFifEncodeOptions
   if (picture.Bytes().size() < TDib::kHeaderSize + static_cast<std::size_t>(picture.Stride()) * height)
     throw EFifError(fsBadPicture, "picture bytes cut short");
   try {
+    std::optional<TFifKeyMask> keyMask;
+    const TDib* source = &picture;
+    TDib filled;
+    if (options.key) {
+      keyMask = FindKeyRegion(picture, *options.key);
+      filled = picture;
+      FillKeyRegion(filled, *keyMask);
+      source = &filled;
+    }
     bool grey = true;
     for (int y = 0; y < height && grey; ++y) {
-      const std::uint8_t* row = picture.ScanLine(y);
+      const std::uint8_t* row = source->ScanLine(y);
       for (int x = 0; x < width; ++x, row += 3)
         if (row[0] != row[1] || row[1] != row[2]) {
           grey = false;
@@ -137,7 +175,7 @@ std::vector<std::uint8_t> EncodeFif(const TDib& picture, const TFifEncodeOptions
       p.pixels.resize(static_cast<std::size_t>(width) * height);
     }
     for (int y = 0; y < height; ++y) {
-      const std::uint8_t* row = picture.ScanLine(y);
+      const std::uint8_t* row = source->ScanLine(y);
       for (int x = 0; x < width; ++x, row += 3) {
         const std::size_t i = static_cast<std::size_t>(y) * width + x;
         const float b = row[0];
@@ -156,7 +194,7 @@ std::vector<std::uint8_t> EncodeFif(const TDib& picture, const TFifEncodeOptions
       planes[1] = Halve(planes[1]);
       planes[2] = Halve(planes[2]);
     }
-    return Assemble(MakeHeader(width, height, grey, options), planes);
+    return Assemble(MakeHeader(width, height, grey, options), planes, keyMask ? &*keyMask : nullptr, options.threads);
   } catch (const std::bad_alloc&) {
     throw EFifError(fsOutOfMemory);
   }
@@ -175,7 +213,8 @@ std::vector<std::uint8_t> EncodeFifGrey(const std::uint8_t* pixels, int width, i
     planes[0].pixels.resize(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y)
       std::copy_n(pixels + y * stride, width, &planes[0].pixels[static_cast<std::size_t>(y) * width]);
-    return Assemble(MakeHeader(width, height, true, options), planes);
+    if (options.key) throw EFifError(fsBadArgument, "grey byte pictures cannot be keyed");
+    return Assemble(MakeHeader(width, height, true, options), planes, nullptr, options.threads);
   } catch (const std::bad_alloc&) {
     throw EFifError(fsOutOfMemory);
   }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fif/FifBitstream.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl {
 
@@ -17,6 +17,17 @@ struct TFifEncodeOptions {
   int quality = kFifDefaultQuality;
   // Stored for GetPhysicalDimensions; absent: the picture has no physical size.
   std::optional<TFifPhysicalSize> physicalSize;
+  // The colour the picture will be keyed with: its key region is then kept exactly, and the rest
+  // of the picture clear of the key at every output size. Absent: an ordinary picture.
+  std::optional<TFifKeyColour> key;
+  // Threads the planes are encoded on; 0: one per core. The stream is the same either way.
+  int threads = 0;
+
+  static TFifEncodeOptions WithQuality(int quality) {
+    TFifEncodeOptions options;
+    options.quality = quality;
+    return options;
+  }
 };
 
 // Encodes a 24-bit picture of 1 x 1 up to kFifMaxPictureSide per side (and kFifMaxPicturePixels in

@@ -21,7 +21,12 @@ double SignedBits(int value) {
 class TPlaneEncoder {
  public:
   TPlaneEncoder(const TFifPlaneSource& source, const TFifPlaneParams& params, double lambda)
-      : src_(source), p_(params), lambda_(lambda), halfW_(source.width / 2), halfH_(source.height / 2) {
+      : src_(source),
+        p_(params),
+        lambda_(lambda),
+        contrastBits_(std::log2(static_cast<double>(params.contrastLevels))),
+        halfW_(source.width / 2),
+        halfH_(source.height / 2) {
     BuildHalfPlane();
     BuildCellMeans();
   }
@@ -171,8 +176,8 @@ class TPlaneEncoder {
     const int level = p_.topLog2 - b.log2;
     const int radius = p_.searchRadius[level];
     const int step = p_.searchStep[level];
-    const double domainBits = 1.0 + 1.0 + std::log2(static_cast<double>(p_.contrastLevels)) +
-                              (b.w == b.h ? 3.0 : 2.0) + 2.0 * DomainOffsetBits(radius);
+    const double domainBits =
+        2.0 + contrastBits_ + (b.w == b.h ? 3.0 : 2.0) + 2.0 * DomainOffsetBits(radius);
     // Not even a perfect domain match could beat the flat block.
     if (energy < lambda_ * domainBits) return cost;
 
@@ -193,9 +198,12 @@ class TPlaneEncoder {
         if (dVar < 1e-3) continue;
         std::array<float, kIsometries> dots{};
         Correlate(b, dx, dy, dots);
+        const double scale = p_.contrastDen / dVar;
         for (int k = 0; k < isometries; ++k) {
           const double dot = dots[k];
-          const int q = std::clamp(static_cast<int>(std::lround(dot / dVar * p_.contrastDen)), -p_.contrastLevels,
+          // Clamped before rounding: a domain of tiny variance gives quotients beyond any int.
+          const double ideal = std::clamp(dot * scale, -p_.contrastLevels - 1.0, p_.contrastLevels + 1.0);
+          const int q = std::clamp(static_cast<int>(ideal < 0.0 ? ideal - 0.5 : ideal + 0.5), -p_.contrastLevels,
                                    p_.contrastLevels);
           if (q == 0) continue;
           const double a = static_cast<double>(q) / p_.contrastDen;
@@ -254,6 +262,7 @@ class TPlaneEncoder {
   const TFifPlaneSource& src_;
   const TFifPlaneParams& p_;
   double lambda_;
+  double contrastBits_;  // estimated bits of a contrast magnitude
   int halfW_;
   int halfH_;
   std::vector<float> half_;

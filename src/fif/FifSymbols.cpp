@@ -13,21 +13,8 @@ void TSymbolReader::CheckInput() const {
   if (coder_.Overrun()) throw EFifError(fsDamaged, "picture data cut short");
 }
 
-namespace {
-
-[[noreturn]] void Damaged(const char* what) { throw EFifError(fsDamaged, what); }
-
 template <class IO>
-int CodeBitTree(IO& io, TBitContext* contexts, int bits, int value) {
-  int node = 1;
-  for (int i = bits - 1; i >= 0; --i) node = 2 * node + io.Bit(contexts[node], (value >> i) & 1);
-  return node - (1 << bits);
-}
-
-// Signed integers: zero flag, sign, then |v| - 1 as an Elias-gamma class (unary, adaptive)
-// and its mantissa bits (adaptive per class and position).
-template <class IO>
-int CodeSigned(IO& io, TFifPlaneContexts::TSigned& c, int value, int maxClass) {
+int CodeSignedValue(IO& io, TFifPlaneContexts::TSigned& c, int value, int maxClass) {
   if (io.Bit(c.zero, value == 0) == 1) return 0;
   const int negative = io.Bit(c.sign, value < 0);
   const unsigned m = static_cast<unsigned>(std::abs(value));  // >= 1
@@ -42,6 +29,20 @@ int CodeSigned(IO& io, TFifPlaneContexts::TSigned& c, int value, int maxClass) {
   unsigned magnitude = 1;
   for (int i = cls - 1; i >= 0; --i) magnitude = 2 * magnitude + static_cast<unsigned>(io.Bit(c.mantissa[cls][i], (m >> i) & 1));
   return negative ? -static_cast<int>(magnitude) : static_cast<int>(magnitude);
+}
+
+template int CodeSignedValue<TSymbolWriter>(TSymbolWriter&, TFifPlaneContexts::TSigned&, int, int);
+template int CodeSignedValue<TSymbolReader>(TSymbolReader&, TFifPlaneContexts::TSigned&, int, int);
+
+namespace {
+
+[[noreturn]] void Damaged(const char* what) { throw EFifError(fsDamaged, what); }
+
+template <class IO>
+int CodeBitTree(IO& io, TBitContext* contexts, int bits, int value) {
+  int node = 1;
+  for (int i = bits - 1; i >= 0; --i) node = 2 * node + io.Bit(contexts[node], (value >> i) & 1);
+  return node - (1 << bits);
 }
 
 // Per-cell memory of the leaves coded so far (cells of the smallest block size), for the
@@ -178,7 +179,7 @@ class TPlaneWalk {
 
   void Leaf(TFifBlock& b, int level) {
     const int predicted = map_.PredictMean(b.x, b.y);
-    const int residual = CodeSigned(io_, c_.mean[SmallestContext(b)], b.meanIndex - predicted, 10);
+    const int residual = CodeSignedValue(io_, c_.mean[SmallestContext(b)], b.meanIndex - predicted, 10);
     b.meanIndex = predicted + residual;
     if (b.meanIndex < 0 || b.meanIndex > MaxMeanIndex(p_.meanStep)) Damaged("block mean out of range");
 

@@ -86,6 +86,11 @@ class TSymbolReader {
   TRangeDecoder coder_;
 };
 
+// Signed integers: zero flag, sign, then |v| - 1 as an Elias-gamma class (unary, adaptive, at
+// most maxClass bits, maxClass <= 15) and its mantissa bits (adaptive per class and position).
+template <class IO>
+int CodeSignedValue(IO& io, TFifPlaneContexts::TSigned& contexts, int value, int maxClass);
+
 // A stream holds at most this many range blocks in all, so that memory follows the size of the
 // data and not just the declared picture size. Real pictures need over a bit per block (a
 // one-pixel checkerboard about 1.2); the encoder pads its payload should it ever need more.

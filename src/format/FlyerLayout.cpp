@@ -1,7 +1,7 @@
 #include "format/FlyerLayout.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 
 #include "format/FileNames.h"
 #include "format/FooterRecords.h"
@@ -14,10 +14,10 @@ namespace {
 constexpr std::array<std::uint8_t, 8> kMagic{0xEE, 'Q', 'L', 'F', 0x0D, 0x0A, 0x1A, 0x0A};
 constexpr std::array<std::uint8_t, 4> kCompactedMagic{0xEE, 'Q', 'R', 'L'};
 
+// "1.21" for 121: whole digits, a point and two decimals, whatever the user's locale says.
 std::string VersionText(std::uint16_t hundredths) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%4.2f", hundredths * 0.01);
-  return text;
+  const int cents = hundredths % 100;
+  return std::to_string(hundredths / 100) + (cents < 10 ? ".0" : ".") + std::to_string(cents);
 }
 
 }  // namespace
@@ -27,6 +27,7 @@ bool IsKickstarterName(const std::string& path) { return UpperCase(ExtractFileEx
 TFlyerRegion LocateFlyerData(TQLStream& stream, bool kickstarter) {
   if (!kickstarter) {
     stream.Seek(0, TSeekOrigin::soBeginning);
+    stream.SetRegionEnd(stream.Size());
     return {0, stream.Size()};
   }
   const TFooterArea area = FindFooter(stream);
@@ -40,6 +41,7 @@ TFlyerRegion LocateFlyerData(TQLStream& stream, bool kickstarter) {
       if (record.Length < 2 + nameLength) throw EQuireleafInvalidFile(kNotKickstarterMessage);
       const TFlyerRegion region{record.DataStart() + 2 + nameLength, record.End()};
       stream.Seek(region.Start, TSeekOrigin::soBeginning);
+      stream.SetRegionEnd(region.End);
       return region;
     }
     stream.Seek(record.End(), TSeekOrigin::soBeginning);
@@ -58,44 +60,36 @@ void CheckMagic(TQLStream& stream) {
 
 TFileHeader CheckFileHeader(TQLStream& stream) {
   TFileHeader header;
-  stream.ReadBlockStart(0);
-  stream.ChecksumOn();
-  // Each field is judged as soon as it is read: an older layout may not even have the rest.
-  header.FormatCode = stream.ReadFormatCode();
-  if (header.FormatCode < kMinFormatCode)
-    throw EQuireleafInvalidFile("File has an old format (code " + std::to_string(header.FormatCode) +
-                                "); contact Quireleaf for more info.");
-  header.NeededVersion = stream.ReadWord();
-  if (header.NeededVersion > kPlayerVersion)
-    throw EQuireleafInvalidFile("You need at least version " + VersionText(header.NeededVersion) +
-                                " to read this file. Contact Quireleaf to update your software.");
-  auto& b = header.Stamp.Bytes;
-  stream.ReadStamp(header.Stamp.Word, b[0], b[1], b[2], b[3], b[4]);
-  stream.ReadBlockEnd();
-  stream.CheckChecksum();
+  stream.ReadBlock([&header](TQLStream& s) {
+    // Each field is judged as soon as it is read: an older layout may not even have the rest.
+    header.FormatCode = s.ReadFormatCode();
+    if (header.FormatCode < kMinFormatCode)
+      throw EQuireleafInvalidFile("File has an old format (code " + std::to_string(header.FormatCode) +
+                                  "); contact Quireleaf for more info.");
+    header.NeededVersion = s.ReadWord();
+    if (header.NeededVersion > kPlayerVersion)
+      throw EQuireleafInvalidFile("You need at least version " + VersionText(header.NeededVersion) +
+                                  " to read this file. Contact Quireleaf to update your software.");
+    auto& b = header.Stamp.Bytes;
+    s.ReadStamp(header.Stamp.Word, b[0], b[1], b[2], b[3], b[4]);
+  });
   return header;
 }
 
 void WriteMagic(TQLStream& stream) { stream.WriteBuffer(kMagic.data(), static_cast<std::int64_t>(kMagic.size())); }
 
 void WriteFileHeader(TQLStream& stream, std::uint16_t formatCode, std::uint16_t neededVersion, const TStamp& stamp) {
-  stream.BeginBlock();
-  stream.ChecksumOn();
-  stream.WriteWord(formatCode);
-  stream.WriteWord(neededVersion);
-  const auto& b = stamp.Bytes;
-  stream.WriteStamp(stamp.Word, b[0], b[1], b[2], b[3], b[4]);
-  stream.WriteChecksum();
-  stream.EndBlock();
+  stream.WriteBlock([&](TQLStream& s) {
+    s.WriteWord(formatCode);
+    s.WriteWord(neededVersion);
+    const auto& b = stamp.Bytes;
+    s.WriteStamp(stamp.Word, b[0], b[1], b[2], b[3], b[4]);
+  });
 }
 
 void WriteCodedBlock(TQLStream& stream, std::uint16_t code, const std::function<void(TQLStream&)>& payload) {
   stream.WriteWord(code);
-  stream.BeginBlock();
-  stream.ChecksumOn();
-  payload(stream);
-  stream.WriteChecksum();
-  stream.EndBlock();
+  stream.WriteBlock(payload);
 }
 
 }  // namespace qrl

@@ -45,7 +45,8 @@ struct TFlyerRegion {
 // '\\', '/' or ':').
 bool IsKickstarterName(const std::string& path);
 
-// Finds the flyer region and leaves the stream at its first byte. For a kickstarter the region
+// Finds the flyer region and leaves the stream at its first byte, with the stream's region end
+// set to the region's end. For a kickstarter the region
 // is the "QXLB" record of the footer; a missing trailer, no such record, or lengths that are
 // negative or point outside the file raise EQuireleafInvalidFile(kNotKickstarterMessage).
 // Otherwise the region is the whole file.

@@ -1,12 +1,14 @@
 #include "format/TAtomicFolder.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "format/QuireleafException.h"
 
@@ -18,6 +20,26 @@ namespace {
 
 [[noreturn]] void RaiseFileError(const std::string& what, const std::string& path, int error) {
   throw EFileError(what + " \"" + path + "\": " + std::strerror(error));
+}
+
+// Everything in the folder reaches the disk before the folder takes the target's place.
+void SyncTree(const fs::path& root) {
+  std::error_code ec;
+  std::vector<fs::path> paths;
+  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec))
+    paths.push_back(it->path());
+  if (ec) RaiseFileError("Cannot read the folder", root.string(), ec.value());
+  paths.push_back(root);
+  for (const fs::path& path : paths) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+      const int error = errno;
+      if (fd >= 0) ::close(fd);
+      RaiseFileError("Cannot sync", path.string(), error);
+    }
+    ::close(fd);
+  }
 }
 
 }  // namespace
@@ -40,6 +62,7 @@ TAtomicFolder::~TAtomicFolder() {
 
 void TAtomicFolder::Commit() {
   // The temporary folder was made private; the result gets the usual permissions of a folder.
+  SyncTree(tempPath_);
   std::error_code ec;
   fs::permissions(tempPath_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                  fs::perms::others_read | fs::perms::others_exec, ec);

@@ -18,7 +18,7 @@ class TAtomicFolder {
 
   const std::string& TempPath() const { return tempPath_; }
 
-  // Puts the temporary folder in the target's place: renamed to it, or exchanged with an
+  // Syncs everything in the temporary folder, then puts it in the target's place: renamed to it, or exchanged with an
   // existing target in one step, whose old contents are then removed. Raises EFileError when
   // that fails.
   void Commit();

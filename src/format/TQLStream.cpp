@@ -1,47 +1,28 @@
 #include "format/TQLStream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "format/QuireleafException.h"
 
 namespace qrl {
 
-namespace {
+TQLStream::TQLStream(std::unique_ptr<TStreamStorage> storage, const std::string& fileName)
+    : storage_(std::move(storage)), fileName_(fileName), size_(storage_->Size()) {}
 
-[[noreturn]] void RaiseFileError(const std::string& what, const std::string& fileName) {
-  throw EFileError(what + " \"" + fileName + "\": " + std::strerror(errno));
-}
+TQLStream::TQLStream(const std::string& fileName, TOpenMode mode)
+    : TQLStream(std::make_unique<TFileStorage>(fileName, mode), fileName) {}
 
-}  // namespace
+TQLStream::TQLStream(std::vector<std::uint8_t> bytes, const std::string& fileName)
+    : TQLStream(std::make_unique<TMemoryStorage>(std::move(bytes)), fileName) {}
 
-TQLStream::TQLStream(const std::string& fileName, TOpenMode mode) : fileName_(fileName) {
-  if (mode == TOpenMode::fmOpenRead)
-    fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  else
-    fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd_ < 0) RaiseFileError(mode == TOpenMode::fmOpenRead ? "Cannot open file" : "Cannot create file", fileName);
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0) {
-    ::close(fd_);
-    RaiseFileError("Cannot open file", fileName);
-  }
-  if (S_ISDIR(st.st_mode)) {
-    ::close(fd_);
-    errno = EISDIR;
-    RaiseFileError("Cannot open file", fileName);
-  }
-  size_ = st.st_size;
-}
+TQLStream::~TQLStream() = default;
 
-TQLStream::~TQLStream() {
-  if (fd_ >= 0) ::close(fd_);
+const std::vector<std::uint8_t>* TQLStream::MemoryBytes() const {
+  const auto* memory = dynamic_cast<const TMemoryStorage*>(storage_.get());
+  return memory ? &memory->Bytes() : nullptr;
 }
 
 void TQLStream::Sum(const void* data, std::int64_t count) {
@@ -61,15 +42,9 @@ void TQLStream::ReleaseBuffer() {
 }
 
 void TQLStream::FillBuffer() {
-  const std::int64_t length = std::clamp<std::int64_t>(size_ - position_, 0, kReadBufferSize);
+  const std::int64_t length = std::clamp<std::int64_t>(RegionEnd() - position_, 0, kReadBufferSize);
   buffer_.resize(static_cast<std::size_t>(kReadBufferSize));
-  std::int64_t got = 0;
-  while (got < length) {
-    const ssize_t n = ::pread(fd_, buffer_.data() + got, static_cast<std::size_t>(length - got), physical_ + got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += n;
-  }
+  const std::int64_t got = storage_->ReadAt(buffer_.data(), length, physical_);
   physical_ += got;
   bufferCount_ = got;
   bufferOffset_ = 0;
@@ -77,6 +52,7 @@ void TQLStream::FillBuffer() {
 
 std::int64_t TQLStream::Read(void* destination, std::int64_t count) {
   if (count <= 0) return 0;
+  if (blockOpen_ && count > blockMark_ - position_) throw EQuireleafDebugger(ecBlockEdgeExceeded);
   auto* dest = static_cast<std::uint8_t*>(destination);
   std::int64_t delivered = 0;
   if (!buffer_.empty()) {
@@ -98,20 +74,15 @@ std::int64_t TQLStream::Read(void* destination, std::int64_t count) {
       delivered += n;
       if (bufferOffset_ == bufferCount_) ReleaseBuffer();
     } else {
-      std::int64_t got = 0;
-      while (got < rest && position_ + got < size_) {
-        const ssize_t n = ::pread(fd_, dest + delivered + got, static_cast<std::size_t>(rest - got), position_ + got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += n;
-      }
+      const std::int64_t available = std::clamp<std::int64_t>(RegionEnd() - position_, 0, rest);
+      const std::int64_t got = storage_->ReadAt(dest + delivered, available, position_);
       position_ += got;
       physical_ = position_;
       delivered += got;
     }
   }
   if (delivered < count) {
-    // Past the end of the file: the block checks and the checksum reject what follows.
+    // Past the end of the data: the block checks and the checksum reject what follows.
     std::memset(dest + delivered, 0, static_cast<std::size_t>(count - delivered));
     position_ += count - delivered;
   }
@@ -121,15 +92,8 @@ std::int64_t TQLStream::Read(void* destination, std::int64_t count) {
 
 std::int64_t TQLStream::Write(const void* source, std::int64_t count) {
   if (count <= 0) return 0;
-  const auto* src = static_cast<const std::uint8_t*>(source);
-  std::int64_t done = 0;
-  while (done < count) {
-    const ssize_t n = ::pwrite(fd_, src + done, static_cast<std::size_t>(count - done), position_ + done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) RaiseFileError("Cannot write to file", fileName_);
-    done += n;
-  }
-  if (summing_) Sum(src, count);
+  storage_->WriteAt(source, count, position_);
+  if (summing_) Sum(source, count);
   position_ += count;
   physical_ = position_;
   size_ = std::max(size_, position_);
@@ -199,16 +163,46 @@ void TQLStream::EndBlock() {
 void TQLStream::ReadBlockStart(std::int32_t expectedSize) {
   const std::int32_t n = ReadLongInt();
   if (expectedSize > 0 && n != expectedSize) throw EQuireleafDebugger(ecInvalidBlockSize);
-  // A block whose payload and checksum cannot lie inside the file is refused before anything
-  // is read or allocated for it.
-  if (n < 0 || position_ + n + 4 > size_) throw EQuireleafDebugger(ecBlockEdgeExceeded);
+  if (n < 0 || position_ + n + 4 > RegionEnd()) throw EQuireleafDebugger(ecBlockEdgeExceeded);
   blockMark_ = position_ + n;
+  blockOpen_ = true;
 }
 
 void TQLStream::ReadBlockEnd() {
   if (blockMark_ < 0) return;
   if (position_ > blockMark_) throw EQuireleafDebugger(ecBlockEdgeExceeded);
   if (position_ < blockMark_) Skip(blockMark_ - position_);
+  blockOpen_ = false;
+}
+
+void TQLStream::ReadBlock(const std::function<void(TQLStream&)>& payload) {
+  ReadBlockStart(0);
+  ChecksumOn();
+  payload(*this);
+  ReadBlockEnd();
+  CheckChecksum();
+}
+
+void TQLStream::WriteBlock(const std::function<void(TQLStream&)>& payload) {
+  BeginBlock();
+  ChecksumOn();
+  payload(*this);
+  WriteChecksum();
+  EndBlock();
+}
+
+void TQLStream::CopyBlockTo(TQLStream& target) {
+  ReadBlockStart(0);
+  blockOpen_ = false;  // payload and checksum travel as they are
+  const std::int64_t length = BlockRemaining();
+  target.WriteLongInt(static_cast<std::int32_t>(length));
+  target.CopyFrom(*this, length + 4);
+}
+
+void TQLStream::PassBlock() {
+  ReadBlockStart(0);
+  blockOpen_ = false;
+  Seek(blockMark_ + 4, TSeekOrigin::soBeginning);
 }
 
 std::uint8_t TQLStream::ReadByte() {
@@ -245,8 +239,8 @@ std::string TQLStream::ReadText() {
     if (c == 0) break;
     if (c == '\n') text.push_back('\r');
     text.push_back(static_cast<char>(c));
-    // A text never outgrows its block; stop at the end of the file instead of reading zeros forever.
-    if (position_ > size_) break;
+    // Outside a block, stop at the end of the data instead of reading zeros forever.
+    if (position_ > RegionEnd()) break;
   }
   return text;
 }
@@ -256,7 +250,7 @@ void TQLStream::ReadLines(TStrings& lines) {
   std::string line;
   for (;;) {
     const auto c = static_cast<std::uint8_t>(ReadByte() ^ 0xFF);
-    if (c == 0 || position_ > size_) break;
+    if (c == 0 || position_ > RegionEnd()) break;
     if (c == '\n') {
       lines.push_back(std::move(line));
       line.clear();

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl {
 

@@ -14,11 +14,12 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScreen>
+#include <QSessionManager>
 #include <QUrl>
 #include <cmath>
 #include <filesystem>
 
-#include "document/SwitchValue.h"
+#include "document/FlyerCopy.h"
 #include "document/TFlyer.h"
 #include "document/TFlyerLoader.h"
 #include "elements/QtTextMeasurer.h"
@@ -26,20 +27,34 @@
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
 #include "player/CommandState.h"
+#include "player/HistoryMenu.h"
+#include "player/FlyerSaving.h"
+#include "player/PageKeys.h"
+#include "player/DroppedFiles.h"
+#include "player/InstanceMacro.h"
+#include "player/KickstarterPath.h"
+#include "player/NoteText.h"
+#include "player/TFlyerSender.h"
 #include "player/PointerSearch.h"
-#include "render/FlyerArea.h"
+#include "player/SwitchValue.h"
+#include "render/FlyerScale.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
+#include "player/TFlyerOutput.h"
 #include "player/TFlyerPanel.h"
 #include "player/TNavBarPanel.h"
 #include "player/TPrompts.h"
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
 #include "player/TWindowedControls.h"
+#include "windows/HelpTopics.h"
+#include "player/TYellowForm.h"
 #include "windows/NavGlyphs.h"
 #include "windows/PlayerCursors.h"
 #include "windows/TCustomSplashForm.h"
+#include "windows/THelpWindow.h"
 #include "windows/TSplashController.h"
+#include "windows/TSplashForm.h"
 
 namespace qrl {
 namespace {
@@ -47,6 +62,8 @@ namespace {
 constexpr int kStartSplashMs = 3000;
 constexpr int kLoadSplashMs = 2000;
 constexpr int kSizeMoveSettleMs = 250;  // a user's resize counts as finished after this pause
+constexpr int kModalRetryMs = 250;      // how often a request from a later start waits for a dialog
+const char* const kNoteQuestion = "Text in Note has changed. Do you wish to save changes?";
 
 QString AppTitle() { return QString::fromLatin1(kApplicationTitle); }
 
@@ -72,8 +89,11 @@ QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const
 TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> arguments, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
+      registry_(services.settings),
+      links_(services.prompts, services.urls, registry_),
       arguments_(std::move(arguments)),
-      splash_(new TSplashController(this)) {
+      splash_(new TSplashController(this)),
+      sender_(std::make_unique<TFlyerSender>(services.prompts, services.mail, KickstarterPath())) {
   setObjectName(QStringLiteral("CPlayerForm"));
   setWindowTitle(QStringLiteral("(runtime)"));
   setAcceptDrops(true);
@@ -81,6 +101,12 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   CreateClient();
   sizeMoveTimer_.setSingleShot(true);
   connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
+  yellowForm_ = new TYellowForm(this);
+  output_ = std::make_unique<TFlyerOutput>(services_.prompts, this);
+  // Ctrl+S saves also while the reader types in the note.
+  yellowForm_->addAction(MenSave);
+  connect(yellowForm_, &TYellowForm::Closed, this, [this] { pnlButtons_->wsbNote->setChecked(false); });
+  connect(qApp, &QGuiApplication::commitDataRequest, this, &TCPlayerForm::CommitData);
 
   // FormCreate.
   SetLoadPhase({});
@@ -88,7 +114,7 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   FlyerTitle = AppTitle();
   SetShowMenu(true);
   SetShowNavBar(true);
-  EnableFlyerControls(false);
+  pnlButtons_->lblCreator->setText(AppTitle());
   inSizeMove_ = false;
   SetClientSize(TFlyer::kStandardWidth, TFlyer::kStandardHeight + kNavBarHeight);
   if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
@@ -103,7 +129,15 @@ TCPlayerForm::~TCPlayerForm() {
 void TCPlayerForm::CreateMenus() {
   MenOpen = MakeAction(this, "MenOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
   MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
-  MenExit = MakeAction(this, "MenExit", "E&xit");
+  MenSave = MakeAction(this, "MenSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S));
+  MenSaveAs = MakeAction(this, "MenSaveAs", "Save &As...");
+  MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
+  MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
+  MenPrint = MakeAction(this, "MenPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P));
+  MenSnapshot = MakeAction(this, "MenSnapshot", "Snaps&hot BMP");
+  MenSetOptions = MakeAction(this, "MenSetOptions", "&Set...");
+  MenHelpTopics = MakeAction(this, "MenHelpTopics", "Quireleaf Player &Help", QKeySequence(Qt::Key_F1));
+  MenExit = MakeAction(this, "MenExit", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q));
   MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
   MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
   MenShowMenu = MakeAction(this, "MenShowMenu", "Show &Menu", QKeySequence(Qt::CTRL | Qt::Key_M));
@@ -112,20 +146,26 @@ void TCPlayerForm::CreateMenus() {
   MenAboutCustom = MakeAction(this, "MenAboutCustom", "");
   MenAboutCustom->setText(TCustomSplashForm::AboutCaption() + QStringLiteral("..."));
   for (QAction* toggle : {MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar}) toggle->setCheckable(true);
-  MenFullScreen->setVisible(false);
-  MenFullScreen->setEnabled(false);
   MenAbout->setVisible(false);
   MenAboutCustom->setVisible(false);
 
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-  fileMenu_->addAction(MenOpen);
-  fileMenu_->addAction(MenClose);
+  fileMenu_->addActions({MenOpen, MenSave, MenSaveAs, MenClose});
   fileMenu_->addSeparator();
+  fileMenu_->addActions({MenSend, MenSendKick});
+  fileMenu_->addSeparator();
+  fileMenu_->addActions({MenPrint, MenSnapshot});
+  NHistory = fileMenu_->addSeparator();
+  NHistory->setObjectName(QStringLiteral("NHistory"));
+  NExit = fileMenu_->addSeparator();
+  NExit->setObjectName(QStringLiteral("NExit"));
+  NExit->setVisible(false);
   fileMenu_->addAction(MenExit);
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   view->addActions({MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar});
+  menuBar()->addMenu(QStringLiteral("&Options"))->addAction(MenSetOptions);
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  help->addActions({MenAbout, MenAboutCustom});
+  help->addActions({MenHelpTopics, MenAbout, MenAboutCustom});
 
   // The popup's display items are their main-menu twins: same command, same tick.
   PupPresentation = MenPresentation;
@@ -136,15 +176,24 @@ void TCPlayerForm::CreateMenus() {
   PupFlyer->setObjectName(QStringLiteral("PupFlyer"));
   PupCopyText = PupFlyer->addAction(QStringLiteral("&Copy Text to Clipboard"));
   PupCopyText->setObjectName(QStringLiteral("PupCopyText"));
+  PupPrintText = PupFlyer->addAction(QStringLiteral("Print this &Text"));
+  PupPrintText->setObjectName(QStringLiteral("PupPrintText"));
+  PupPrintPage = PupFlyer->addAction(QStringLiteral("&Print Page..."));
+  PupPrintPage->setObjectName(QStringLiteral("PupPrintPage"));
   PupOpenWebPage = PupFlyer->addAction(QStringLiteral("&Open Web Page"));
   PupOpenWebPage->setObjectName(QStringLiteral("PupOpenWebPage"));
   N4 = PupFlyer->addSeparator();
   PupFlyer->addActions({PupPresentation, PupFullScreen, PupShowMenu, PupShowNavBar});
   PupCopyText->setVisible(false);
+  PupPrintText->setVisible(false);
   PupOpenWebPage->setVisible(false);
 
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
   connect(MenClose, &QAction::triggered, this, [this] { RequestClose(false); });
+  connect(MenSave, &QAction::triggered, this, [this] { SaveFlyer(false); });
+  connect(MenSaveAs, &QAction::triggered, this, [this] { SaveFlyer(true); });
+  connect(MenSend, &QAction::triggered, this, [this] { SendFlyer(false); });
+  connect(MenSendKick, &QAction::triggered, this, [this] { SendFlyer(true); });
   connect(MenExit, &QAction::triggered, this, &QWidget::close);
   connect(MenPresentation, &QAction::triggered, this, &TCPlayerForm::PresentationClick);
   connect(MenFullScreen, &QAction::triggered, this, &TCPlayerForm::FullScreenClick);
@@ -152,7 +201,21 @@ void TCPlayerForm::CreateMenus() {
   connect(MenShowNavbar, &QAction::triggered, this, &TCPlayerForm::ShowNavBarClick);
   connect(MenAbout, &QAction::triggered, this, [this] { ShowAbout(false); });
   connect(MenAboutCustom, &QAction::triggered, this, [this] { ShowAbout(true); });
+  connect(MenSetOptions, &QAction::triggered, this, &TCPlayerForm::ShowOptions);
+  connect(MenHelpTopics, &QAction::triggered, this, [this] { ShowHelp(hcContents); });
   connect(PupCopyText, &QAction::triggered, this, &TCPlayerForm::PupCopyTextClick);
+  connect(PupPrintText, &QAction::triggered, this, [this] {
+    if (auto* text = dynamic_cast<TCKbOccTekst*>(popupText_))
+      RunOutput([text](TFlyerOutput& o) { o.PrintText(LinesFromCp1252(text->Lines)); });
+  });
+  const auto printPages = [this] {
+    if (flyer_) RunOutput([this](TFlyerOutput& o) { o.PrintPages(*flyer_, fileName_, currentPage_); });
+  };
+  connect(MenPrint, &QAction::triggered, this, printPages);
+  connect(PupPrintPage, &QAction::triggered, this, printPages);
+  connect(MenSnapshot, &QAction::triggered, this, [this] {
+    RunOutput([this](TFlyerOutput& o) { o.Snapshot(*client_, fileName_); });
+  });
   connect(PupOpenWebPage, &QAction::triggered, this, &TCPlayerForm::PupOpenWebPageClick);
 }
 
@@ -184,8 +247,13 @@ void TCPlayerForm::CreateClient() {
   connect(pnlButtons_->wsbPageDown, &QAbstractButton::clicked, this, &TCPlayerForm::wsbPageDownClick);
   connect(pnlButtons_->wsbMute, &QAbstractButton::clicked, this, &TCPlayerForm::wsbMuteClick);
   connect(pnlButtons_->wsbClose, &QAbstractButton::clicked, this, &TCPlayerForm::wsbCloseClick);
+  connect(pnlButtons_->wsbNote, &QAbstractButton::clicked, this, &TCPlayerForm::wsbNoteClick);
+  connect(pnlButtons_->wsbInfo, &QAbstractButton::clicked, this, [this] {
+    if (flyer_) RunOutput([this](TFlyerOutput& o) { o.ShowInfo(flyer_->InfoSections); });
+  });
   connect(pnlButtons_->imgLogo, &TClickableLabel::clicked, this, [this] { ShowAbout(false); });
   connect(pnlButtons_->lblCreator, &TClickableLabel::clicked, this, [this] { ShowAbout(true); });
+  connect(pnlButtons_, &TNavBarPanel::HelpRequested, this, &TCPlayerForm::ShowHelp);
   connect(this, &TCPlayerForm::PopupRequested, this, [this](QPoint at) { PupFlyer->popup(at); });
 }
 
@@ -197,8 +265,9 @@ int TCPlayerForm::SwitchValue(char letter) const { return qrl::SwitchValue(argum
 
 void TCPlayerForm::StartUp() {
   SetLoadPhase({});
-  FrameWidth = frameGeometry().width() - client_->width();
-  FrameHeight = frameGeometry().height() - client_->height();
+  LoadPreferences();
+  MeasureFrame();
+  FrameWidth = width() - client_->width();
   framesMeasured_ = true;
   const int p = SwitchValue('p');
   MenPresentation->setChecked((OpenPresMode && p != 0) || p >= 1);
@@ -206,12 +275,7 @@ void TCPlayerForm::StartUp() {
   MenAboutCustom->setVisible(true);
   ApplyPresentationMode();
 
-  QString path;
-  for (const std::string& arg : arguments_) {
-    if (!arg.empty() && arg[0] == '-') continue;
-    path = QString::fromStdString(arg);
-    break;
-  }
+  const QString path = QString::fromStdString(FlyerArgument(arguments_));
   OpenedExternally = true;
   DeleteOnClose = false;
   bool opened = false;
@@ -226,8 +290,66 @@ void TCPlayerForm::StartUp() {
 
 void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
   loadPhase_ = value;
-  const TCommandState c = DeriveCommandState({value, presentationLayout_});
+  ApplyCommandState();
+  UpdateTrackSizes();
+}
+
+TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
+  TCommandSnapshot s;
+  s.phase = loadPhase_;
+  s.presentationLayout = presentationLayout_;
+  s.presentationTicked = MenPresentation->isChecked();
+  s.showMenuTicked = MenShowMenu->isChecked();
+  s.showNavBarTicked = MenShowNavbar->isChecked();
+  s.debugSwitch = Switch('d');
+  s.currentPage = currentPage_;
+  s.pageCount = PageCount();
+  s.kickstarterInstalled = !sender_->KickstarterPath().isEmpty();
+  if (flyer_) s.flyerButtons = flyer_->NavBarVisibility();
+  s.historyEntries = static_cast<int>(flyerHistory_.Entries().size());
+  return s;
+}
+
+void TCPlayerForm::ApplyCommandState() {
+  const TCommandState c = DeriveCommandState(CommandSnapshot());
   MenClose->setEnabled(c.close);
+  MenSave->setEnabled(c.save);
+  MenSaveAs->setEnabled(c.save);
+  MenSend->setEnabled(c.send);
+  MenSendKick->setEnabled(c.send);
+  MenSendKick->setVisible(c.sendKickVisible);
+  MenShowMenu->setEnabled(c.showMenu);
+  MenShowNavbar->setEnabled(c.showNavBar);
+  MenFullScreen->setVisible(c.fullScreenVisible);
+  MenFullScreen->setEnabled(c.fullScreenEnabled);
+  N4->setVisible(c.printPage);
+  NExit->setVisible(c.historySeparator);
+  for (QAction* item : fileMenu_->actions())
+    if (item->objectName().startsWith(QLatin1String("MenHistory"))) item->setEnabled(c.history);
+  MenSetOptions->setEnabled(c.options);
+  PupPrintPage->setVisible(c.printPage);
+  MenPrint->setEnabled(c.print);
+  MenSnapshot->setVisible(c.snapshotVisible);
+  MenSnapshot->setEnabled(c.snapshot);
+  const auto apply = [](QWidget* control, TControlState state) {
+    control->setVisible(state.visible);
+    control->setEnabled(state.enabled);
+  };
+  apply(pnlButtons_->wsbPageDown, c.pageDown);
+  apply(pnlButtons_->wsbPageUp, c.pageUp);
+  apply(pnlButtons_->wsbMute, c.mute);
+  apply(pnlButtons_->wsbNote, c.note);
+  apply(pnlButtons_->wsbInfo, c.info);
+  apply(pnlButtons_->wsbClose, c.closeButton);
+  if (menuBar()->isVisibleTo(this) != c.menuBarVisible) {
+    menuBar()->setVisible(c.menuBarVisible);
+    // The size limits read the menu bar's share of the window at once.
+    layout()->activate();
+  }
+  if (pnlButtons_->isVisibleTo(this) != c.navBarVisible) {
+    pnlButtons_->setVisible(c.navBarVisible);
+    LayOutClient();
+  }
   if (c.busyCursor != busyCursor_) {
     busyCursor_ = c.busyCursor;
     if (busyCursor_)
@@ -235,7 +357,6 @@ void TCPlayerForm::SetLoadPhase(TLoadPhase value) {
     else
       QApplication::restoreOverrideCursor();
   }
-  UpdateTrackSizes();
 }
 
 void TCPlayerForm::RequestOpen(const QString& requested) {
@@ -278,6 +399,14 @@ void TCPlayerForm::RequestClose(bool closeApp) {
 bool TCPlayerForm::CloseFlyer() {
   services_.sound.Stop();
   if (!Switch('t')) splash_->HideSplash(true);
+  // A request that slips in while pages print (from another start of the player, say) would
+  // pull the flyer from under the printer: it stays open.
+  if (output_->Printing() ||
+      (!loadPhase_.Has(lpBuilding) && !ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion)))) {
+    // The flyer stays open: a close waiting for the builder is over too.
+    SetLoadPhase(loadPhase_.Without(lpCloseReq).Without(lpCloseApp));
+    return false;
+  }
   UnloadFlyer();
   pnlFlyer_->update();
   if (loadPhase_.Has(lpCloseApp)) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -288,6 +417,8 @@ void TCPlayerForm::UnloadFlyer() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   services_.sound.Stop();
   windowed_->Clear();
+  yellowForm_->hide();
+  pnlButtons_->wsbNote->setChecked(false);
   if (flyer_) {
     flyer_->TempFiles().DeleteAllTempFiles();
     setWindowTitle(FlyerTitle + QStringLiteral(" (closing)"));
@@ -311,8 +442,10 @@ void TCPlayerForm::UnloadFlyer() {
   FlyerTitle = AppTitle();
   setWindowTitle(FlyerTitle);
   pageBitmap_ = QImage();
+  pnlButtons_->lblCreator->setText(AppTitle());
   SetLoadPhase(loadPhase_.Intersect({lpCloseApp, lpOpenReq}));
-  EnableFlyerControls(false);
+  SetShowMenu(MenShowMenu->isChecked());
+  SetShowNavBar(MenShowNavbar->isChecked());
   flyerCursor_ = crDefaultArrow;
   pnlFlyer_->unsetCursor();
   QApplication::restoreOverrideCursor();
@@ -321,6 +454,93 @@ void TCPlayerForm::UnloadFlyer() {
     DeleteOnClose = false;
   }
   fileName_.clear();
+}
+
+bool TCPlayerForm::SaveFlyer(bool saveAs) {
+  if (!loadPhase_.Has(lpOpened) || !flyer_) return false;
+  QString target = fileName_;
+  if (saveAs) {
+    const TSaveDialogSetup setup = SaveDialogSetup(fileName_, LastFlyerDir, !sender_->KickstarterPath().isEmpty());
+    target = services_.prompts.SaveFlyerDialog(setup.directory, setup.fileName, setup.filters, setup.filterIndex);
+    if (target.isEmpty()) return false;
+  }
+  // A failure is shown here and counts as not saved, so that no way of closing goes on to lose
+  // the note after it.
+  try {
+    const TStoredNote note = NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds});
+    WriteNoteCopy(fileName_, target, note, sender_->KickstarterPath());
+    flyer_->NoteLines = note.lines;
+    flyer_->NoteBounds = note.bounds;
+  } catch (const std::exception& e) {
+    HandleException(e);
+    return false;
+  }
+  fileName_ = target;
+  AddToHistory(QFileInfo(target).absoluteFilePath());
+  SaveHistory();
+  const std::string title = flyer_->InfoValue("Flyer Info", "Title");
+  setWindowTitle(title.empty() ? fileName_ : FromCp1252(title));
+  DeleteOnClose = false;
+  FlyerTitle = windowTitle();
+  yellowForm_->NoteModified = false;
+  return true;
+}
+
+bool TCPlayerForm::ConfirmNoteSaved(const QString& question) {
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened)) return true;
+  switch (services_.prompts.AskYesNoCancel(question)) {
+    case TAnswer::Yes: return SaveFlyer(true);
+    case TAnswer::No: return true;
+    case TAnswer::Cancel: return false;
+  }
+  return false;
+}
+
+void TCPlayerForm::CommitData(QSessionManager& manager) {
+  // The desktop session is ending: the same question as any other way out, when it may be asked.
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened) || !manager.allowsInteraction()) return;
+  const bool goOn = ConfirmNoteSaved(QString::fromLatin1(kNoteQuestion));
+  manager.release();
+  if (!goOn) manager.cancel();
+}
+
+void TCPlayerForm::wsbNoteClick() { yellowForm_->setVisible(pnlButtons_->wsbNote->isChecked()); }
+
+void TCPlayerForm::SystemExecuteMacro(const QString& macro) {
+  // Not while a dialog or question waits for the user: what it asks about must stay as it is.
+  if (QApplication::activeModalWidget() != nullptr) {
+    QTimer::singleShot(kModalRetryMs, this, [this, macro] { SystemExecuteMacro(macro); });
+    return;
+  }
+  const TInstanceMacro request = ParseInstanceMacro(macro.toStdString());
+  if (request.Command == "OPEN") {
+    raise();
+    activateWindow();
+    OpenedExternally = true;
+    RequestOpen(QString::fromStdString(request.Argument));
+  } else if (request.Command == "QUIT") {
+    RequestClose(true);
+  }
+}
+
+void TCPlayerForm::SendFlyer(bool withKickstarter) {
+  TSendHooks hooks;
+  hooks.FileName = [this] { return fileName_; };
+  hooks.NoteModified = [this] { return yellowForm_->NoteModified; };
+  hooks.SaveAs = [this] { return SaveFlyer(true); };
+  hooks.WriteFlyerCopy = [this](const QString& target) {
+    WriteNoteCopy(fileName_, target, NoteToStore(*yellowForm_, {flyer_->NoteLines, flyer_->NoteBounds}),
+                  sender_->KickstarterPath());
+  };
+  sender_->SendFlyer(withKickstarter, hooks);
+}
+
+void TCPlayerForm::RunOutput(const std::function<void(TFlyerOutput&)>& command) {
+  try {
+    command(*output_);
+  } catch (const std::exception& e) {
+    HandleException(e);
+  }
 }
 
 void TCPlayerForm::HandleException(const std::exception& e) {
@@ -337,6 +557,7 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
   currentPage_ = 0;
   pnlButtons_->wsbMute->setChecked(Switch('s'));
   pnlButtons_->wsbNote->setChecked(false);
+  yellowForm_->SetLines({});
   SetLoadPhase({lpLoading, lpBuilding});
   bool result = false;
   fileName_ = path;
@@ -346,7 +567,7 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
     flyer_->Context().ScreenBitsPerPixel = TScreenDepth::BitsPerPixel();
     // The loader refers to the flyer: it is gone before any unloading below.
     const TLoadResult outcome = [&] {
-      TFlyerLoader loader(*flyer_, *this);
+      TFlyerLoader loader(*flyer_, *this, PlaceholderFolder);
       return loader.LoadFlyer(path.toStdString());
     }();
     SetLoadPhase(loadPhase_.Without(lpLoading));
@@ -358,11 +579,10 @@ bool TCPlayerForm::LoadFlyer(const QString& path) {
     }
     if (outcome == TLoadResult::lrComplete || outcome == TLoadResult::lrClosedAfterBuild)
       SetLoadPhase(loadPhase_.Without(lpBuilding).With(lpOpened));
-    if (outcome == TLoadResult::lrComplete) {
+    // A close that finds a changed note may be cancelled: the flyer then stays open.
+    if (outcome == TLoadResult::lrComplete || !CloseFlyer()) {
       setWindowTitle(FlyerTitle);
       result = true;
-    } else {
-      CloseFlyer();
     }
   } catch (const std::exception& e) {
     UnloadFlyer();
@@ -379,8 +599,8 @@ void TCPlayerForm::ProcessEvents() { QApplication::processEvents(); }
 
 bool TCPlayerForm::CloseRequested() { return loadPhase_.Has(lpCloseReq); }
 
-// The note window arrives with saving; until then no note can hold unsaved changes.
-bool TCPlayerForm::MustFinishBuilding() { return false; }
+// A changed note on a shown flyer can only be saved once every page is built.
+bool TCPlayerForm::MustFinishBuilding() { return loadPhase_.Has(lpShow) && yellowForm_->NoteModified; }
 
 void TCPlayerForm::InfoRead(TFlyer& flyer) {
   FlyerTitle = FromCp1252(flyer.FlyerTitle);
@@ -395,8 +615,9 @@ void TCPlayerForm::InfoRead(TFlyer& flyer) {
 
 void TCPlayerForm::ScanEnded(TFlyer& flyer) {
   SetLoadPhase(loadPhase_.Without(lpLoading));
+  yellowForm_->SetLines(LinesFromCp1252(flyer.NoteLines));
+  yellowForm_->PlaceRelativeToOwner(flyer.NoteBounds);
   if (flyer.Context().ScreenBitsPerPixel == 8) pnlButtons_->SetColour(Qt::black);
-  ApplyNavBarVisibility();
 }
 
 void TCPlayerForm::FirstPageReady(TFlyer&) {
@@ -405,22 +626,18 @@ void TCPlayerForm::FirstPageReady(TFlyer&) {
   GoToPage(1, false);
 }
 
-void TCPlayerForm::ApplyNavBarVisibility() {
-  const auto visibility = flyer_ ? flyer_->NavBarVisibility() : std::nullopt;
-  if (!visibility) return;
-  pnlButtons_->wsbPageDown->setVisible(visibility->PageButtons);
-  pnlButtons_->wsbPageUp->setVisible(visibility->PageButtons);
-  pnlButtons_->wsbClose->setVisible(visibility->Close);
-  pnlButtons_->wsbMute->setVisible(visibility->Mute);
-  pnlButtons_->wsbNote->setVisible(visibility->Note);
-  pnlButtons_->wsbInfo->setVisible(visibility->Info);
-}
-
 void TCPlayerForm::ShowFlyer() {
   if (loadPhase_.Has(lpShow)) return;
-  pnlButtons_->setVisible(MenShowNavbar->isChecked());
+  if (!DeleteOnClose) AddToHistory(QFileInfo(fileName_).absoluteFilePath());
+  SaveHistory();
+  if (flyer_ && !flyer_->NoteLines.empty()) {
+    pnlButtons_->wsbNote->setChecked(true);
+    yellowForm_->show();
+  }
+  yellowForm_->NoteModified = false;
   SetLoadPhase(loadPhase_.With(lpShow));
-  EnableFlyerControls(true);
+  SetShowMenu(MenShowMenu->isChecked());
+  SetShowNavBar(MenShowNavbar->isChecked());
   ApplyPresentationMode();
 }
 
@@ -436,27 +653,21 @@ void TCPlayerForm::GoToPage(int page, bool silent) {
 
 void TCPlayerForm::ShowPage(int index, bool silent) {
   if (!flyer_ || index < 0 || index >= PageCount()) return;
-  TPlayerPage& background = *flyer_->Pages[0];
-  if (currentPage_ == 0)
-    for (TCKbOccurrence* o : background.WindowedList) windowed_->Show(o);
   TPlayerPage& page = *flyer_->Pages[static_cast<std::size_t>(index)];
   if (!page.Built) flyer_->BuildPage(index);
   pageBitmap_ = RenderPage(*flyer_, index);
   if (currentPage_ != 0)
     for (TCKbOccurrence* o : flyer_->Pages[currentPage_]->WindowedList) windowed_->Hide(o);
   currentPage_ = index;
+  // Background controls follow every rescale and draw over the new page; they lie under the
+  // page's own controls.
+  for (TCKbOccurrence* o : flyer_->Pages[0]->WindowedList) windowed_->Show(o);
   for (TCKbOccurrence* o : page.WindowedList) windowed_->Show(o);
-  // Background controls lie under the page's own; keep their stacking after a rescale.
   for (TCKbOccurrence* o : page.WindowedList) windowed_->Raise(o);
   ShowFlyer();
   pnlFlyer_->pbxFlyer->repaint();
   if (page.Sound != nullptr && !silent) PlayElementSound(page.Sound);
-  UpdatePageButtons();
-}
-
-void TCPlayerForm::UpdatePageButtons() {
-  pnlButtons_->wsbPageDown->setEnabled(currentPage_ > 1);
-  pnlButtons_->wsbPageUp->setEnabled(currentPage_ != 0 && currentPage_ < PageCount() - 1);
+  ApplyCommandState();
 }
 
 void TCPlayerForm::pbxFlyerPaint(QPainter& painter) {
@@ -477,11 +688,15 @@ void TCPlayerForm::pnlFlyerMouseMove(QPoint position) {
     pnlFlyer_->setCursor(PlayerCursor(shape, devicePixelRatioF()));
 }
 
-void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint position, QPoint globalPosition) {
+void TCPlayerForm::pnlFlyerMouseDown(QWidget* sender, Qt::MouseButton button, QPoint position,
+                                     QPoint globalPosition) {
   if (button == Qt::MiddleButton) return;
   TPointerHit hit;
   const bool pageShown = loadPhase_.Has(lpShow) && currentPage_ != 0 && flyer_;
-  if (pageShown)
+  // Only the flyer area is in flyer coordinates: a click on the nav bar, the menu bar or the
+  // black margin of presentation mode hits nothing on the page.
+  const bool onPage = sender == pnlFlyer_;
+  if (pageShown && onPage)
     hit = FindOccurrenceUnderPointer(flyer_->Pages[currentPage_]->DrawList, flyer_->Pages[0]->DrawList,
                                      button == Qt::LeftButton, position.x(), position.y());
   if (button == Qt::LeftButton) {
@@ -502,7 +717,7 @@ void TCPlayerForm::pnlFlyerMouseDown(QWidget*, Qt::MouseButton button, QPoint po
   if (button != Qt::RightButton) return;
   const TPopupItems items = PopupItemsFor(pageShown, hit);
   PupCopyText->setVisible(items.copyText);
-  N4->setVisible(items.printPage);
+  PupPrintText->setVisible(items.copyText);
   PupOpenWebPage->setVisible(items.openWebPage);
   if (items.popupText) popupText_ = items.popupText;
   if (items.popupLink) popupLink_ = items.popupLink;
@@ -517,10 +732,8 @@ void TCPlayerForm::PlayElementSound(const TCKbOccSound* sound) {
 }
 
 void TCPlayerForm::OpenUrl(const std::string& address) {
-  const QString text = FromCp1252(address);
-  if (!services_.urls.OpenAddress(text))
-    services_.prompts.ShowMessage(QStringLiteral("Could not open file '") + text +
-                                  QStringLiteral("'. You may need to set the browser to use."));
+  // A relative file name in a flyer means a file beside it.
+  links_.OpenUrl(FromCp1252(address), DefBrowser, fileName_.isEmpty() ? QString() : QFileInfo(fileName_).absolutePath());
 }
 
 void TCPlayerForm::PupCopyTextClick() {
@@ -533,13 +746,69 @@ void TCPlayerForm::PupOpenWebPageClick() {
 }
 
 void TCPlayerForm::ShowAbout(bool custom) {
-  TCustomSplashForm about(QString::fromLatin1(kVersionText), {}, true, this);
-  if (!custom) about.setWindowTitle(QStringLiteral("About Quireleaf Player"));
-  connect(&about, &TCustomSplashForm::LinkActivated, this, [this](const QString& address) {
-    services_.urls.OpenAddress(address);
-  });
+  const auto openLink = [this](const QString& address) { links_.OpenWithDefaultLink(false, address); };
+  if (custom) {
+    TCustomSplashForm about(QString::fromLatin1(kVersionText), {}, true, this);
+    connect(&about, &TCustomSplashForm::LinkActivated, this, openLink);
+    about.exec();
+    return;
+  }
+  TSplashForm about(QString::fromLatin1(kVersionText), this);
+  connect(&about, &TSplashForm::LinkActivated, this, openLink);
   about.exec();
 }
+
+// ---------------------------------------------------------------------------------------------
+// Preferences, history, options and help.
+
+TPreferences TCPlayerForm::Preferences() const {
+  return {LastFlyerDir, DefBrowser, OpenPresMode, PresFullScr, PresHideMenu, PresHideNavBar};
+}
+
+void TCPlayerForm::LoadPreferences() {
+  TFlyerHistory stored;
+  const TPreferences p = qrl::LoadPreferences(registry_, QDir::currentPath(), stored);
+  LastFlyerDir = p.LastFlyerDir;
+  DefBrowser = p.DefBrowser;
+  OpenPresMode = p.OpenPresMode;
+  PresFullScr = p.PresFullScr;
+  PresHideMenu = p.PresHideMenu;
+  PresHideNavBar = p.PresHideNavBar;
+  for (auto it = stored.Entries().crbegin(); it != stored.Entries().crend(); ++it) AddToHistory(*it);
+}
+
+void TCPlayerForm::SavePreferences() { qrl::SavePreferences(registry_, Preferences(), flyerHistory_); }
+
+void TCPlayerForm::SaveHistory() { qrl::SaveHistory(registry_, flyerHistory_); }
+
+void TCPlayerForm::AddToHistory(const QString& path) {
+  flyerHistory_.Add(path);
+  RebuildHistoryItems(*fileMenu_, NHistory, NExit, flyerHistory_, [this](int index) { HistoryItemClick(index); });
+  ApplyCommandState();
+}
+
+void TCPlayerForm::HistoryItemClick(int index) {
+  if (index < 0 || index >= flyerHistory_.Entries().size()) return;
+  OpenedExternally = false;
+  RequestOpen(flyerHistory_.Entries()[index]);
+}
+
+void TCPlayerForm::ShowOptions() {
+  TPreferences p = Preferences();
+  if (!services_.prompts.EditOptions(p)) return;
+  DefBrowser = p.DefBrowser;
+  OpenPresMode = p.OpenPresMode;
+  PresFullScr = p.PresFullScr;
+  PresHideMenu = p.PresHideMenu;
+  PresHideNavBar = p.PresHideNavBar;
+}
+
+void TCPlayerForm::ShowHelp(int helpContext) {
+  if (helpWindow_ == nullptr) helpWindow_ = new THelpWindow(this);
+  helpWindow_->ShowTopic(helpContext);
+}
+
+THelpWindow* TCPlayerForm::HelpWindow() const { return helpWindow_; }
 
 // ---------------------------------------------------------------------------------------------
 // Nav bar and commands.
@@ -570,45 +839,19 @@ void TCPlayerForm::MenOpenClick() {
   RequestOpen({});
 }
 
-void TCPlayerForm::EnableFlyerControls(bool shown) {
-  if (!shown) {
-    pnlButtons_->lblCreator->setText(AppTitle());
-    for (QWidget* b : {static_cast<QWidget*>(pnlButtons_->wsbPageDown), static_cast<QWidget*>(pnlButtons_->wsbPageUp),
-                       static_cast<QWidget*>(pnlButtons_->wsbMute), static_cast<QWidget*>(pnlButtons_->wsbNote),
-                       static_cast<QWidget*>(pnlButtons_->wsbInfo), static_cast<QWidget*>(pnlButtons_->wsbClose)})
-      b->setVisible(true);
-    pnlButtons_->wsbPageDown->setEnabled(false);
-    pnlButtons_->wsbPageUp->setEnabled(false);
-  }
-  pnlButtons_->wsbMute->setEnabled(shown);
-  pnlButtons_->wsbNote->setEnabled(shown);
-  pnlButtons_->wsbInfo->setEnabled(shown);
-  MenShowNavbar->setEnabled(shown);
-  MenShowMenu->setEnabled(shown);
-  SetFullScreenItems(presentationLayout_, presentationLayout_);
-  SetShowMenu(MenShowMenu->isChecked());
-  SetShowNavBar(MenShowNavbar->isChecked());
-}
-
-void TCPlayerForm::SetFullScreenItems(bool visible, bool enable) {
-  MenFullScreen->setVisible(visible);
-  MenFullScreen->setEnabled(enable && loadPhase_.Has(lpShow));
-}
-
 void TCPlayerForm::SetShowMenu(bool on) {
   MenShowMenu->setChecked(on);
-  menuBar()->setVisible(on || !loadPhase_.Has(lpShow));
+  ApplyCommandState();
   UpdateTrackSizes();
 }
 
 void TCPlayerForm::SetShowNavBar(bool on) {
   const bool wasHidden = !NavBarShown();
-  const bool presentation = MenPresentation->isChecked();
-  const bool visible = loadPhase_.Has(lpShow) ? on : !presentation;
-  pnlButtons_->setVisible(visible);
-  if (on && wasHidden && !presentation && visible)
-    SetClientSize(client_->width(), client_->height() + kNavBarHeight);
   MenShowNavbar->setChecked(on);
+  ApplyCommandState();
+  // The flyer area keeps its size: the window grows by the bar.
+  if (on && wasHidden && !MenPresentation->isChecked() && NavBarShown())
+    SetClientSize(client_->width(), client_->height() + kNavBarHeight);
   LayOutClient();
   UpdateTrackSizes();
 }
@@ -622,8 +865,11 @@ void TCPlayerForm::FullScreenClick() { RefitToFlyer(); }
 
 void TCPlayerForm::ShowMenuClick() {
   const bool on = MenShowMenu->isChecked();
+  const QSize client = client_->size();
   resizeAttached_ = false;
   SetShowMenu(on);
+  // The menu bar lies outside the client: the window grows or shrinks by it, the flyer area stays.
+  if (!presentationLayout_ && loadPhase_.Has(lpShow)) SetClientSize(client.width(), client.height());
   resizeAttached_ = true;
   savedShowMenu_ = MenShowMenu->isChecked();
   FormResize();
@@ -668,6 +914,13 @@ TScreenMetrics TCPlayerForm::ScreenMetrics() const {
 }
 
 int TCPlayerForm::CurrentFrameHeight() const { return height() - client_->height(); }
+
+void TCPlayerForm::MeasureFrame() {
+  // Qt's window size leaves out the window manager's decoration, as the limits and resize() do:
+  // what lies between window and client is the menu bar alone.
+  layout()->activate();
+  FrameHeight = height() - client_->height();
+}
 
 bool TCPlayerForm::NavBarShown() const { return pnlButtons_->isVisibleTo(this); }
 
@@ -776,6 +1029,11 @@ void TCPlayerForm::EnterSizeMove() { inSizeMove_ = true; }
 void TCPlayerForm::ExitSizeMove() {
   sizeMoveTimer_.stop();
   if (!inSizeMove_) return;
+  // A pause with the button still held is not the end of the drag.
+  if (ButtonHeld && ButtonHeld()) {
+    sizeMoveTimer_.start(kSizeMoveSettleMs);
+    return;
+  }
   inSizeMove_ = false;
   FormResize();
 }
@@ -785,7 +1043,6 @@ void TCPlayerForm::ApplyPresentationMode() {
   resizeAttached_ = false;
   if (MenPresentation->isChecked()) {
     if (!presentationLayout_) {
-      SetFullScreenItems(true, true);
       const bool fullScreen = MenFullScreen->isChecked() || isMaximized() || (PresFullScr && SwitchValue('p') != 2);
       MenFullScreen->setChecked(fullScreen);
       savedShowMenu_ = MenShowMenu->isChecked();
@@ -796,11 +1053,11 @@ void TCPlayerForm::ApplyPresentationMode() {
       savedWindowState_ = windowState();
     }
     presentationLayout_ = true;
-    SetFullScreenItems(true, true);
+    ApplyCommandState();
     pnlFlyer_->SetColour(Qt::black);
     setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowState(Qt::WindowFullScreen);
-    show();
+    ShowRecreated();
     UpdateTrackSizes();
     // Without a window manager nobody enlarges a full-screen window; cover the screen ourselves.
     if (const QScreen* screen = this->screen()) setGeometry(screen->geometry());
@@ -809,21 +1066,31 @@ void TCPlayerForm::ApplyPresentationMode() {
     pnlFlyer_->SetColour(palette().color(QPalette::Button));
     if (presentationLayout_) {
       presentationLayout_ = false;
-      SetFullScreenItems(false, false);
+      // The bars and the size limits change while the window is hidden for its new frame, and
+      // the placement goes with its mapping: a visible window clamped to the new limits would
+      // ask the window manager for a size that may arrive after the placement and overrule it.
+      setWindowFlag(Qt::FramelessWindowHint, false);
+      ApplyCommandState();
       SetShowMenu(savedShowMenu_);
       SetShowNavBar(savedShowNavBar_);
-      setWindowFlag(Qt::FramelessWindowHint, false);
       setWindowState(savedWindowState_);
-      show();
       if (savedPlacement_.isValid()) setGeometry(savedPlacement_);
+      ShowRecreated();
     }
     LayOutClient();
-    FrameHeight = frameGeometry().height() - client_->height();
+    MeasureFrame();
     UpdateTrackSizes();
   }
   resizeAttached_ = attached;
   FormResize();
   setAcceptDrops(true);
+}
+
+void TCPlayerForm::ShowRecreated() {
+  show();
+  // Changing the frame recreates the window; without a window manager nobody would give the new
+  // one the keyboard, and the keys (Esc above all) would go nowhere.
+  activateWindow();
 }
 
 void TCPlayerForm::LayOutClient() {
@@ -839,10 +1106,22 @@ void TCPlayerForm::LayOutClient() {
 // ---------------------------------------------------------------------------------------------
 // Window events.
 
+void TCPlayerForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Full screen belongs to presentation mode. A window manager that carries out the full-screen
+  // request of a presentation just left, after the leaving, is put right.
+  if (event->type() == QEvent::WindowStateChange && !presentationLayout_ && isFullScreen()) {
+    setWindowState(windowState() & ~Qt::WindowFullScreen);
+    if (savedPlacement_.isValid()) setGeometry(savedPlacement_);
+  }
+}
+
 void TCPlayerForm::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  if (!resizeAttached_ || presentationLayout_) return;
-  // The user drags the frame: re-lay out the flyer only when the dragging has paused.
+  // Only the window system resizes on the user's behalf; the window's own resizes arrive here too,
+  // sometimes late, and must not hold the layout back.
+  if (!resizeAttached_ || presentationLayout_ || !event->spontaneous()) return;
+  // The user drags the frame: re-lay out the flyer only when the dragging has ended.
   EnterSizeMove();
   sizeMoveTimer_.start(kSizeMoveSettleMs);
 }
@@ -867,7 +1146,43 @@ void TCPlayerForm::closeEvent(QCloseEvent* event) {
   }
   services_.sound.Stop();
   splash_->HideSplash(true);
+  SavePreferences();
   event->accept();
+}
+
+void TCPlayerForm::keyPressEvent(QKeyEvent* event) {
+  const TCommandState c = DeriveCommandState(CommandSnapshot());
+  switch (PageKeyFor(event->key(), event->modifiers())) {
+    case TPageKey::None:
+      QMainWindow::keyPressEvent(event);
+      return;
+    case TPageKey::Next:
+      if (c.nextPage) GoToPage(currentPage_ + 1, false);
+      break;
+    case TPageKey::Previous:
+      if (c.previousPage) GoToPage(currentPage_ - 1, false);
+      break;
+    case TPageKey::First:
+      if (c.firstPage) GoToPage(1, false);
+      break;
+    case TPageKey::Last:
+      if (c.lastPage) GoToPage(PageCount() - 1, false);
+      break;
+    case TPageKey::LeavePresentation:
+      if (!c.leavePresentation) return QMainWindow::keyPressEvent(event);
+      MenPresentation->setChecked(false);
+      ApplyPresentationMode();
+      break;
+  }
+  event->accept();
+}
+
+void TCPlayerForm::Terminate() {
+  terminating_ = true;
+  // Open dialogs would wait for an answer nobody gives any more.
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window != this && window->isVisible()) window->close();
+  RequestClose(true);
 }
 
 void TCPlayerForm::mousePressEvent(QMouseEvent* event) {
@@ -875,15 +1190,22 @@ void TCPlayerForm::mousePressEvent(QMouseEvent* event) {
 }
 
 void TCPlayerForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+  if (!FirstLocalFile(event->mimeData()->urls()).isEmpty()) event->acceptProposedAction();
 }
 
 void TCPlayerForm::dropEvent(QDropEvent* event) {
-  const QList<QUrl> urls = event->mimeData()->urls();
-  if (urls.isEmpty() || !urls.constFirst().isLocalFile()) return;
+  const QString path = FirstLocalFile(event->mimeData()->urls());
+  if (path.isEmpty()) return;
   event->acceptProposedAction();
-  OpenedExternally = false;
-  RequestOpen(urls.constFirst().toLocalFile());
+  // Loading runs after the drop has been answered, so the program the files came from does not
+  // wait for it.
+  QMetaObject::invokeMethod(
+      this,
+      [this, path] {
+        OpenedExternally = false;
+        RequestOpen(path);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace qrl

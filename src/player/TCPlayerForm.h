@@ -9,32 +9,46 @@
 #include <QRect>
 #include <QTimer>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "document/TLoadObserver.h"
 #include "imaging/TScreenMetrics.h"
-#include "player/FlyerArea.h"
+#include "player/AreaFitting.h"
+#include "player/CommandState.h"
+#include "player/PointerButtons.h"
 #include "player/LoadPhase.h"
+#include "player/Preferences.h"
+#include "player/TFlyerHistory.h"
+#include "player/TLinkOpener.h"
 #include "player/TPageHistory.h"
+#include "player/TPlayerRegistry.h"
 
 class QAction;
 class QMenu;
+class QSessionManager;
 
 namespace qrl {
 
 class TFlyer;
+class TFlyerSender;
+class TMailer;
 class TCKbOccSound;
 class TCKbOccurrence;
 class TFlyerPanel;
 class TNavBarPanel;
 class TPrompts;
+class TSettingsStore;
 class TSoundPlayer;
 class TSplashController;
+class THelpWindow;
 class TTextMeasurer;
 class TUrlOpener;
 class TWindowedControls;
+class TFlyerOutput;
+class TYellowForm;
 
 // The platform services the window uses; the caller keeps them alive longer than the window.
 struct TPlayerServices {
@@ -42,6 +56,8 @@ struct TPlayerServices {
   TSoundPlayer& sound;
   TUrlOpener& urls;
   const TTextMeasurer& measurer;
+  TMailer& mail;
+  TSettingsStore& settings;
 };
 
 inline constexpr const char* kVersionText = "1.3.2c";
@@ -68,6 +84,42 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   bool CloseFlyer();
   void UnloadFlyer();
 
+  // Preferences and the history of flyers shown: read at start-up, written on closing; the
+  // history also each time a flyer is first shown or saved under a new name.
+  void LoadPreferences();
+  void SavePreferences();
+  void SaveHistory();
+  void AddToHistory(const QString& path);
+  void HistoryItemClick(int index);
+  const TFlyerHistory& FlyerHistory() const { return flyerHistory_; }
+  TPreferences Preferences() const;
+  // The Options dialog: OK takes the preferences over (written when the window closes).
+  void ShowOptions();
+  // The user guide at the topic of a help context.
+  void ShowHelp(int helpContext);
+  THelpWindow* HelpWindow() const;
+  // Saving: a copy of the open flyer with the note, over it or (saveAs) where the user chooses.
+  // False when nothing was saved (cancelled, or failed: the failure is shown).
+  bool SaveFlyer(bool saveAs);
+  // Before a changed note would be lost: asks whether to save it (Save As). False when the
+  // user cancels, or the save does not happen.
+  bool ConfirmNoteSaved(const QString& question);
+  TYellowForm* YellowForm() const { return yellowForm_; }
+  // The Info window, printing and the snapshot.
+  TFlyerOutput& Output() const { return *output_; }
+  // The open flyer's file.
+  const QString& FileName() const { return fileName_; }
+  // A request from a later start of the player: "[OPEN("path")]" or "[QUIT]".
+  void SystemExecuteMacro(const QString& macro);
+  // Mails the open flyer as a flyer file or packed behind the kickstarter.
+  void SendFlyer(bool withKickstarter);
+  const TFlyerSender& Sender() const { return *sender_; }
+
+  // Ends the program as Exit does, without asking anything (a termination signal).
+  void Terminate();
+  // True once Terminate has run: closing asks no questions.
+  bool Terminating() const { return terminating_; }
+
   // The application-wide exception handler: a plain message box.
   void HandleException(const std::exception& e);
 
@@ -91,6 +143,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void EnterSizeMove();
   void ExitSizeMove();
   bool InSizeMove() const { return inSizeMove_; }
+  // Whether a mouse button is still held: a resize ends when the user lets go of the frame.
+  std::function<bool()> ButtonHeld = PointerButtonHeld;
   bool PresentationLayout() const { return presentationLayout_; }
   TSize AreaSize() const;
   TTrackSizes TrackSizes() const;
@@ -108,6 +162,9 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   bool PresFullScr = false;
   bool PresHideMenu = false;
   bool PresHideNavBar = false;
+  QString DefBrowser;  // the program for links; empty: the desktop's choice
+  // Where the pictures for placeholder texts come from; empty: they stay texts.
+  std::string PlaceholderFolder;
 
   TFlyer* Flyer() const { return flyer_.get(); }
   TNavBarPanel* pnlButtons() const { return pnlButtons_; }
@@ -116,7 +173,17 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   // Menu items (the popup shares the display commands with the main menu).
   QAction* MenOpen;
   QAction* MenClose;
+  QAction* NHistory;
+  QAction* NExit;
+  QAction* MenSave;
+  QAction* MenSaveAs;
+  QAction* MenPrint;
+  QAction* MenSnapshot;
+  QAction* MenSend;
+  QAction* MenSendKick;
   QAction* MenExit;
+  QAction* MenSetOptions;
+  QAction* MenHelpTopics;
   QAction* MenPresentation;
   QAction* MenFullScreen;
   QAction* MenShowMenu;
@@ -125,6 +192,8 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   QAction* MenAboutCustom;
   QMenu* PupFlyer;
   QAction* PupCopyText;
+  QAction* PupPrintText;
+  QAction* PupPrintPage;
   QAction* PupOpenWebPage;
   QAction* N4;
   QAction* PupPresentation;
@@ -140,7 +209,9 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void closeEvent(QCloseEvent* event) override;  // FormCloseQuery and FormClose
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;  // the page keys and Esc
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -160,21 +231,21 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void CreateClient();
   bool LoadFlyer(const QString& path);
   void ShowFlyer();
-  void EnableFlyerControls(bool shown);
+  // Every command's enabled and visible state, from DeriveCommandState.
+  TCommandSnapshot CommandSnapshot() const;
+  void ApplyCommandState();
   void SetShowMenu(bool on);
   void SetShowNavBar(bool on);
-  void SetFullScreenItems(bool visible, bool enable);
   void RefitToFlyer();
   void CentrePresentation();
   void ApplyScale();
   void LayOutClient();
+  void ShowRecreated();
   void UpdateTrackSizes();
   void SetClientSize(int width, int height);
   void PlayElementSound(const TCKbOccSound* sound);
   void OpenUrl(const std::string& address);
   void ShowAbout(bool custom);
-  void ApplyNavBarVisibility();
-  void UpdatePageButtons();
   void ReleasePage();
 
   void wsbPageUpClick();
@@ -187,6 +258,10 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void ShowMenuClick();
   void ShowNavBarClick();
   void PupCopyTextClick();
+  void wsbNoteClick();
+  // Runs a command of the flyer's output; what it raises goes to HandleException.
+  void RunOutput(const std::function<void(TFlyerOutput&)>& command);
+  void CommitData(QSessionManager& manager);
   void PupOpenWebPageClick();
   void pbxFlyerPaint(QPainter& painter);
 
@@ -194,13 +269,19 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   int SwitchValue(char letter) const;
   QSize ScreenSize() const;
   int CurrentFrameHeight() const;
+  void MeasureFrame();
   TScreenMetrics ScreenMetrics() const;
   bool NavBarShown() const;
 
   TPlayerServices services_;
+  TPlayerRegistry registry_;
+  TFlyerHistory flyerHistory_;
+  TLinkOpener links_;
+  THelpWindow* helpWindow_ = nullptr;
   std::vector<std::string> arguments_;
   TLoadPhase loadPhase_;
   bool busyCursor_ = false;
+  bool terminating_ = false;
   std::unique_ptr<TFlyer> flyer_;
   QString fileName_;  // the flyer file, deleted on unload when DeleteOnClose
   std::unique_ptr<TWindowedControls> windowed_;
@@ -211,6 +292,9 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TCKbOccurrence* popupText_ = nullptr;
   TCKbOccurrence* popupLink_ = nullptr;
   TSplashController* splash_;
+  TYellowForm* yellowForm_ = nullptr;
+  std::unique_ptr<TFlyerOutput> output_;
+  std::unique_ptr<TFlyerSender> sender_;
   QMenu* fileMenu_ = nullptr;
   QWidget* client_ = nullptr;
   TFlyerPanel* pnlFlyer_ = nullptr;

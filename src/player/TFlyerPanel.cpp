@@ -1,5 +1,6 @@
 #include "player/TFlyerPanel.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -29,7 +30,11 @@ void TFlyerPanel::SetColour(const QColor& colour) {
   setPalette(p);
 }
 
-void TFlyerPanel::mousePressEvent(QMouseEvent* event) { emit MouseDown(this, event); }
+void TFlyerPanel::mousePressEvent(QMouseEvent* event) {
+  // A click on the page takes the keys back from a scroll bar that had them.
+  if (QWidget* focus = QApplication::focusWidget(); focus != nullptr && isAncestorOf(focus)) focus->clearFocus();
+  emit MouseDown(this, event);
+}
 
 void TFlyerPanel::mouseMoveEvent(QMouseEvent* event) { emit MouseMove(event); }
 

@@ -1,8 +1,10 @@
 #include "player/TNavBarPanel.h"
 
 #include <QMouseEvent>
+#include <utility>
 
-#include "player/FlyerArea.h"
+#include "player/AreaFitting.h"
+#include "windows/HelpTopics.h"
 #include "windows/NavGlyphs.h"
 
 namespace qrl {
@@ -51,6 +53,12 @@ TNavBarPanel::TNavBarPanel(QWidget* parent) : QWidget(parent) {
   wsbNote = MakeButton(this, "wsbNote", true);
   wsbInfo = MakeButton(this, "wsbInfo", false);
   wsbClose = MakeButton(this, "wsbClose", false);
+  const std::pair<TWSpeedButton*, int> topics[] = {{wsbPageDown, hcPageDown}, {wsbPageUp, hcPageUp}, {wsbMute, hcMute},
+                                                   {wsbNote, hcNote},         {wsbInfo, hcInfo},     {wsbClose, hcClose}};
+  for (const auto& [button, context] : topics) {
+    button->SetHelpContext(context);
+    connect(button, &TWSpeedButton::HelpRequested, this, &TNavBarPanel::HelpRequested);
+  }
   wsbPageDown->setToolTip(QStringLiteral("Previous page"));
   wsbPageUp->setToolTip(QStringLiteral("Next page"));
   wsbMute->setToolTip(QStringLiteral("Sound off"));

@@ -40,6 +40,8 @@ class TNavBarPanel : public QWidget {
 
  signals:
   void MouseDown(QWidget* sender, QMouseEvent* event);
+  // "What's this?" was chosen on a button with this help context.
+  void HelpRequested(int helpContext);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

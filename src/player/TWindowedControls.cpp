@@ -1,6 +1,8 @@
 #include "player/TWindowedControls.h"
 
+#include <QCoreApplication>
 #include <QPaintEvent>
+#include <QWheelEvent>
 #include <QPainter>
 
 #include "elements/QtTextMeasurer.h"
@@ -16,25 +18,36 @@ constexpr int kScrollBarWidth = 13;
 
 QRect RectOf(const TCKbOccurrence& o) { return QRect(o.Left, o.Top, o.Width, o.Height); }
 
+// The controls are disabled, so moves, clicks and wheel turns over them go on to the flyer panel;
+// but a move without a button reaches a widget (and from there its parent) only when it tracks
+// the mouse, so they do, or the panel would never see the pointer over them.
+void PassPointerToPanel(QWidget* control) {
+  control->setEnabled(false);
+  control->setMouseTracking(true);
+}
+
 }  // namespace
 
 TCKbHintClick::TCKbHintClick(const QString& hint, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("TCKbHintClick"));
   setToolTip(hint);
-  setEnabled(false);
+  PassPointerToPanel(this);
 }
 
 TCKBScrollTekst::TCKBScrollTekst(TCKbOccTekst& placement, const TTextMeasurer& measurer,
                                  std::function<const QImage&()> pageBitmap, QWidget* parent)
     : QWidget(parent), placement_(placement), measurer_(measurer), pageBitmap_(std::move(pageBitmap)) {
   setObjectName(QStringLiteral("TCKBScrollTekst"));
-  setEnabled(false);
+  PassPointerToPanel(this);
   setGeometry(RectOf(placement));
 }
 
 TCKBScrollTekst::~TCKBScrollTekst() { delete scrollBar_; }
 
 void TCKBScrollTekst::ShowControl() {
+  // The page under the text may have changed: the next paint starts again from the page.
+  drawn_ = QImage();
+  update();
   show();
   if (scrollBar_ == nullptr) BuildScrollBar();
   scrollBar_->show();
@@ -52,6 +65,8 @@ void TCKBScrollTekst::BuildScrollBar() {
   // The scroll bar is a sibling on the panel: the text control itself takes no input.
   scrollBar_ = new QScrollBar(Qt::Vertical, parentWidget());
   scrollBar_->setObjectName(QStringLiteral("ScrollBar"));
+  // Clicked, the bar takes the arrow and page keys; a click on the page gives them back.
+  scrollBar_->setFocusPolicy(Qt::ClickFocus);
   scrollBar_->setGeometry(x() + width() - kScrollBarWidth, y(), kScrollBarWidth, height());
   const TScrollRange range = ScrollRangeFor(static_cast<int>(placement_.Lines.size()), lineHeight, height());
   scrollBar_->setRange(0, range.maximum);
@@ -96,6 +111,14 @@ TWindowedControls::TWindowedControls(QWidget* panel, const TTextMeasurer& measur
                                      std::function<const QImage&()> pageBitmap)
     : panel_(panel), measurer_(measurer), pageBitmap_(std::move(pageBitmap)) {}
 
+bool TWindowedControls::eventFilter(QObject* watched, QEvent* event) {
+  // The wheel over a scrolling text turns its bar: the text itself, disabled, takes no input.
+  auto* scroll = qobject_cast<TCKBScrollTekst*>(watched);
+  if (event->type() != QEvent::Wheel || scroll == nullptr || scroll->ScrollBar() == nullptr) return false;
+  QCoreApplication::sendEvent(scroll->ScrollBar(), event);
+  return true;
+}
+
 TWindowedControls::~TWindowedControls() { Clear(); }
 
 void TWindowedControls::Show(TCKbOccurrence* occurrence) {
@@ -113,6 +136,7 @@ void TWindowedControls::Show(TCKbOccurrence* occurrence) {
       control->setGeometry(RectOf(*occurrence));
     } else if (auto* text = dynamic_cast<TCKbOccTekst*>(occurrence)) {
       control = new TCKBScrollTekst(*text, measurer_, pageBitmap_, panel_);
+      control->installEventFilter(this);
     } else {
       return;
     }

@@ -53,10 +53,11 @@ class TCKBScrollTekst : public QWidget {
   int lastPos_ = -1;
 };
 
-class TWindowedControls {
+class TWindowedControls : public QObject {
+  Q_OBJECT
  public:
   TWindowedControls(QWidget* panel, const TTextMeasurer& measurer, std::function<const QImage&()> pageBitmap);
-  ~TWindowedControls();
+  ~TWindowedControls() override;
   TWindowedControls(const TWindowedControls&) = delete;
   TWindowedControls& operator=(const TWindowedControls&) = delete;
 
@@ -67,6 +68,9 @@ class TWindowedControls {
   void Hide(TCKbOccurrence* occurrence);
   void Clear();
   QWidget* ControlOf(const TCKbOccurrence* occurrence) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* panel_;

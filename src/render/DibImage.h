@@ -6,7 +6,7 @@
 #include <QPoint>
 
 #include "format/TQLStream.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 class QPainter;
 

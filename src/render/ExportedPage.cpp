@@ -9,7 +9,7 @@
 #include "elements/TCKbClick.h"
 #include "elements/TCKbTekst.h"
 #include "elements/WebLinkSafety.h"
-#include "render/FlyerArea.h"
+#include "render/FlyerScale.h"
 #include "render/RenderPage.h"
 
 namespace qrl {

@@ -12,7 +12,7 @@
 #include "format/QuireleafException.h"
 #include "render/DrawTekst.h"
 #include "render/ExportedPage.h"
-#include "render/FlyerArea.h"
+#include "render/FlyerScale.h"
 #include "render/PdfUpdate.h"
 
 namespace qrl {

@@ -1,5 +1,6 @@
 #include "windows/SplashPicture.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 #include "windows/NavGlyphs.h"
@@ -35,6 +36,34 @@ QPixmap SplashPicture(const QString& version, const QString& company, qreal dpr)
     p.drawText(QRectF(10, 118, 300, 20), Qt::AlignHCenter | Qt::AlignVCenter, company);
   }
   return picture;
+}
+
+bool InHotCorner(QPoint p) {
+  return p.x() >= 210 && p.x() < kSplashPictureWidth && p.y() >= 0 && p.y() <= 35;
+}
+
+TSplashPictureLabel::TSplashPictureLabel(const QPixmap& picture, bool hotCorner, QWidget* parent)
+    : QLabel(parent), hotCorner_(hotCorner) {
+  setObjectName(QStringLiteral("imgSplash"));
+  setPixmap(picture);
+  setFixedSize(kSplashPictureWidth, kSplashPictureHeight);
+  setMouseTracking(hotCorner);
+}
+
+void TSplashPictureLabel::mouseMoveEvent(QMouseEvent* event) {
+  if (!hotCorner_) return QLabel::mouseMoveEvent(event);
+  if (InHotCorner(event->position().toPoint()))
+    setCursor(Qt::PointingHandCursor);
+  else
+    unsetCursor();
+}
+
+void TSplashPictureLabel::mousePressEvent(QMouseEvent* event) {
+  if (hotCorner_ && event->button() == Qt::LeftButton && InHotCorner(event->position().toPoint())) {
+    emit HotCornerClicked();
+    return;
+  }
+  QLabel::mousePressEvent(event);
 }
 
 }  // namespace qrl

@@ -20,10 +20,8 @@ TCustomSplashForm::TCustomSplashForm(const QString& version, const QString& comp
   // One pixel of frame around the content: the client is 2 pixels wider and higher.
   layout->setContentsMargins(1, 1, 1, 1);
   layout->setSpacing(0);
-  auto* picture = new QLabel(this);
-  picture->setObjectName(QStringLiteral("imgSplash"));
-  picture->setPixmap(SplashPicture(version, company, devicePixelRatioF()));
-  picture->setFixedSize(kSplashPictureWidth, kSplashPictureHeight);
+  auto* picture = new TSplashPictureLabel(SplashPicture(version, company, devicePixelRatioF()), withAboutPanel, this);
+  connect(picture, &TSplashPictureLabel::HotCornerClicked, this, [this] { emit LinkActivated(ProductWebSite()); });
   layout->addWidget(picture);
   setStyleSheet(QStringLiteral("QDialog#CustomSplashForm { background: #303030; }"));
 

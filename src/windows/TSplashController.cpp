@@ -1,5 +1,8 @@
 #include "windows/TSplashController.h"
 
+#include <QApplication>
+#include <QDialog>
+
 #include "windows/TCustomSplashForm.h"
 
 namespace qrl {
@@ -18,6 +21,7 @@ void TSplashController::ShowSplash(const QString& version, const QString& compan
   splash_->setAttribute(Qt::WA_DeleteOnClose);
   splash_->show();
   splash_->repaint();
+  qApp->installEventFilter(this);
   if (durationMs >= 1) timer_.start(durationMs);
 }
 
@@ -31,12 +35,40 @@ void TSplashController::TimerFired() {
   if (mayHide_) TakeDown();
 }
 
+bool TSplashController::eventFilter(QObject* watched, QEvent* event) {
+  if (splash_.isNull()) return false;
+  const auto* widget = qobject_cast<QWidget*>(watched);
+  const bool onSplash = widget != nullptr && (widget == splash_ || splash_->isAncestorOf(widget));
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+      // The splash receives this very event: it is freed once the event is done with.
+      if (onSplash) {
+        QWidget* splash = splash_.data();
+        splash_.clear();
+        splash->hide();
+        splash->deleteLater();
+        TakeDown();
+      }
+      return onSplash;
+    case QEvent::KeyPress:
+      TakeDown();
+      return false;
+    case QEvent::Show:
+      if (widget != nullptr && widget->isWindow() && !onSplash && qobject_cast<const QDialog*>(widget)) TakeDown();
+      return false;
+    default:
+      return false;
+  }
+}
+
 void TSplashController::TakeDown() {
+  qApp->removeEventFilter(this);
   timer_.stop();
   if (!splash_.isNull()) {
     splash_->hide();
     delete splash_.data();
   }
+  splash_.clear();
 }
 
 }  // namespace qrl

@@ -1,6 +1,7 @@
 #pragma once
 // The one splash window shown at start-up and while a flyer loads. It stays up for at least its
-// duration and until the program has called HideSplash.
+// duration and until the program has called HideSplash; the user puts it away at once with a
+// click on it or any key, and it goes by itself when a dialog opens, which it must never cover.
 
 #include <QObject>
 #include <QPointer>
@@ -25,6 +26,9 @@ class TSplashController : public QObject {
   bool IsUp() const { return !splash_.isNull(); }
   bool MayHide() const { return mayHide_; }
   bool TimerRunning() const { return timer_.isActive(); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void TakeDown();

@@ -142,9 +142,10 @@ struct LoadedFlyer {
   std::unique_ptr<TFlyer> Flyer = std::make_unique<TFlyer>(Measurer());
   RecordingObserver Observer;
   TLoadResult Result = TLoadResult::lrComplete;
+  std::string PlaceholderFolder;
 
   void Load(const std::string& path) {
-    TFlyerLoader loader(*Flyer, Observer);
+    TFlyerLoader loader(*Flyer, Observer, PlaceholderFolder);
     Result = loader.LoadFlyer(path);
   }
 };

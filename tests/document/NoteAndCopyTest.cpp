@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -179,6 +181,39 @@ TEST_F(FlyerCopyTest, DamagedSourceLeavesTargetUntouched) {
   EXPECT_EQ(ReadAll(target), (std::vector<unsigned char>{'k', 'e', 'e', 'p'}));
   EXPECT_EQ(FolderContents(dir_), (std::vector<std::string>{"source.qrl", "target.qrl"}));
   EXPECT_THROW(WriteFlyerCopy(dir_.File("missing.qrl"), target, {}, {}, ""), EFileError);
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 07777;
+}
+
+TEST_F(FlyerCopyTest, SavingKeepsTheTargetsModeAndLinks) {
+  const std::string kickstarter = dir_.File("quirekick.exe");
+  WriteAll(kickstarter, std::vector<unsigned char>(300, 0x90));
+  ASSERT_EQ(::chmod(kickstarter.c_str(), 0755), 0);
+  const std::string packed = dir_.File("private.exe");
+  const std::string plain = dir_.File("private.qrl");
+  WriteAll(packed, {'o', 'l', 'd'});
+  WriteAll(plain, {'o', 'l', 'd'});
+  ASSERT_EQ(::chmod(packed.c_str(), 0600), 0);
+  ASSERT_EQ(::chmod(plain.c_str(), 0600), 0);
+  WriteFlyerCopy(source_, packed, {"packed"}, {}, kickstarter);
+  WriteFlyerCopy(source_, plain, {"plain"}, {}, "");
+  EXPECT_EQ(ModeOf(packed), 0600u);
+  EXPECT_EQ(ModeOf(plain), 0600u);
+  EXPECT_EQ(Load(packed)->NoteLines, TStrings{"packed"});
+
+  // A new kickstarter target is a program; saving through a link updates the file linked to.
+  const std::string fresh = dir_.File("fresh.exe");
+  WriteFlyerCopy(source_, fresh, {"fresh"}, {}, kickstarter);
+  EXPECT_NE(ModeOf(fresh) & 0100, 0u);
+  std::filesystem::create_symlink("private.qrl", dir_.Path() / "link.qrl");
+  WriteFlyerCopy(source_, dir_.File("link.qrl"), {"through the link"}, {}, "");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.Path() / "link.qrl"));
+  EXPECT_EQ(Load(plain)->NoteLines, TStrings{"through the link"});
+  EXPECT_EQ(ModeOf(plain), 0600u);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "document/FlyerTestSupport.h"
-#include "document/Placeholder.h"
 #include "document/TFlyerWriter.h"
 #include "elements/TCKbImage.h"
 #include "elements/TCKbTekst.h"
@@ -13,18 +12,6 @@
 
 namespace qrl::test {
 namespace {
-
-// Sets an environment variable for one scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
-  ~ScopedEnv() { ::unsetenv(name_); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-};
 
 TPageRefDesc Ref(std::uint16_t element) { return {element, 1, 0}; }
 
@@ -48,9 +35,8 @@ TEST_F(PictureLoadingTest, PlaceholdersTakePicturesFromTheLastBackwards) {
   WriteJpeg(pictures_.File("c.jpg"), 3, 1);
   WriteAll(pictures_.File("notes.txt"), {'x'});
   std::filesystem::create_directory(pictures_.File("folder.jpg"));
-  ScopedEnv env(kPlaceholderDirVariable, pictures_.Path().string());
-
   LoadedFlyer loaded;
+  loaded.PlaceholderFolder = pictures_.Path().string();
   loaded.Load(PlaceholderFlyer());
   TFlyer& flyer = *loaded.Flyer;
   const auto pictureWidth = [&](std::uint16_t id) {
@@ -70,14 +56,13 @@ TEST_F(PictureLoadingTest, PlaceholdersTakePicturesFromTheLastBackwards) {
 TEST_F(PictureLoadingTest, PlaceholdersStayTextWithoutUsablePictures) {
   {
     LoadedFlyer loaded;  // no folder named
-    ::unsetenv(kPlaceholderDirVariable);
     loaded.Load(PlaceholderFlyer());
     EXPECT_EQ(loaded.Flyer->FindElement(4)->Kind, kindText);
   }
   {
     WriteAll(pictures_.File("broken.jpg"), {0xFF, 0xD8, 0x00, 0x01, 0x02});
-    ScopedEnv env(kPlaceholderDirVariable, pictures_.Path().string());
     LoadedFlyer loaded;
+    loaded.PlaceholderFolder = pictures_.Path().string();
     loaded.Load(PlaceholderFlyer());
     EXPECT_EQ(loaded.Flyer->FindElement(4)->Kind, kindText);
     EXPECT_TRUE(static_cast<TCKbTekst&>(*loaded.Flyer->FindElement(4)->Control).Lines.empty());

@@ -178,6 +178,68 @@ TEST(ImageSwapping, AmpleMemoryOnlyQueuesLowMemorySwapsOutOldestFirstAndReadsBac
   EXPECT_EQ(FilesIn(env.Dir), 0u);
 }
 
+TEST(ImageSwapping, PicturesBeyondTheFlyersBudgetGoToDiskAsTheyAreReleased) {
+  // Without a budget every picture decoded while pages are built stayed in memory, whatever
+  // the flyer held.
+  TElementEnvironment env;
+  env.Context.AvailableMemory = [] { return std::int64_t{1} << 40; };
+  TCKbImage a(env.Context), b(env.Context), c(env.Context);
+  for (TCKbImage* image : {&a, &b, &c}) GiveBitmap(*image, 100, 50);
+  const auto one = static_cast<std::int64_t>(a.Bitmap.Bytes().size());
+  env.Context.PictureBudget = 2 * one;
+
+  a.Release(false);
+  b.Release(false);
+  EXPECT_TRUE(a.InMemory && b.InMemory);
+  c.Release(false);
+  EXPECT_FALSE(a.InMemory);
+  EXPECT_TRUE(a.OnDisk);
+  EXPECT_TRUE(b.InMemory && c.InMemory);
+  EXPECT_EQ(env.Context.ResidentPictureBytes, 2 * one);
+  EXPECT_EQ(env.Context.SwapCandidates, (TSwapCandidates{&b, &c}));
+
+  a.Ensure();
+  a.Release(false);
+  EXPECT_TRUE(a.InMemory);
+  EXPECT_FALSE(b.InMemory);
+  EXPECT_EQ(env.Context.ResidentPictureBytes, 2 * one);
+  // A destroyed element leaves the count.
+  env.Context.PictureBudget = 10 * one;
+  {
+    TCKbImage gone(env.Context);
+    GiveBitmap(gone, 10, 10);
+    gone.Release(false);
+  }
+  EXPECT_EQ(env.Context.ResidentPictureBytes, 2 * one);
+}
+
+TEST(ImageElement, DecodesNoLargerThanWhatTheCanvasCanShow) {
+  TElementEnvironment env;
+  env.Context.CanvasWidth = 640;
+  env.Context.CanvasHeight = 340;
+  env.Context.ScreenMetrics.horzRes = 1280;  // the canvas can be shown at most twice its size
+  env.Context.ScreenMetrics.vertRes = 1024;
+  const auto decodingSize = [&env](std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+    TBlockReader reader(WriteBlocks(env.Dir, 120,
+                                    {{bcElement, ImagePayload(1)}, {bcOccurrenceExt, [=](TQLStream& s) {
+                                                                      WritePlacement(s, left, top, width, height);
+                                                                      s.WriteSmallInt(0);
+                                                                    }}}));
+    TCKbImage image(env.Context);
+    reader.LoadElement(image);
+    reader.LoadOccurrence(image);
+    return std::make_pair(image.PictureWidth, image.PictureHeight);
+  };
+  // A picture on the canvas keeps its placement's size.
+  EXPECT_EQ(decodingSize(10, 10, 300, 200), std::make_pair(300, 200));
+  // A placement of 5792 x 5792 pixels shows at most the canvas, twice enlarged.
+  EXPECT_EQ(decodingSize(0, 0, 5792, 5792), std::make_pair(1280, 680));
+  EXPECT_EQ(decodingSize(600, -100, 400, 400), std::make_pair(80, 400));
+  // Nothing of it on the canvas, or no size at all: one pixel, never the picture's own size.
+  EXPECT_EQ(decodingSize(-500, 700, 100, 100), std::make_pair(1, 1));
+  EXPECT_EQ(decodingSize(0, 0, 0, -3), std::make_pair(1, 1));
+}
+
 TEST(ImageSwapping, ADamagedSwapFileIsRefusedAndAnElementLeavesTheListWhenDestroyed) {
   TElementEnvironment env;
   TCKbImage a(env.Context);

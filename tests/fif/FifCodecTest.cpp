@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "fif/FifDecoder.h"
 #include "fif/FifEncoder.h"
@@ -88,8 +90,8 @@ TEST(FifCodec, RendersAtOtherSizesDirectly) {
 
 TEST(FifCodec, QualityTradesSizeForFidelity) {
   const TDib picture = test::SyntheticPicture(96, 96);
-  const std::vector<std::uint8_t> low = EncodeFif(picture, {20, {}});
-  const std::vector<std::uint8_t> high = EncodeFif(picture, {95, {}});
+  const std::vector<std::uint8_t> low = EncodeFif(picture, TFifEncodeOptions::WithQuality(20));
+  const std::vector<std::uint8_t> high = EncodeFif(picture, TFifEncodeOptions::WithQuality(95));
   EXPECT_LT(low.size(), high.size());
   EXPECT_LT(test::Psnr(picture, TFifDecoder(low).Render()), test::Psnr(picture, TFifDecoder(high).Render()));
   EXPECT_EQ(TFifDecoder(high).Header().quality, 95);
@@ -142,10 +144,36 @@ TEST(FifCodec, RefusesOutputsBeyondTheCapsAndBadBuffers) {
   EXPECT_EQ(StatusOf([&] { decoder.RenderBgr(10, 1, nullptr, 30); }), fsBadArgument);
 }
 
+TEST(FifCodec, VersionOneStreamsStillDecode) {
+  // Written by the encoder of the first stream version: one coder for all planes.
+  for (bool grey : {false, true}) {
+    const std::string path = std::string(QRL_FIF_DATA) + (grey ? "/version1-grey.fif" : "/version1-colour.fif");
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<std::uint8_t> fif{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_FALSE(fif.empty()) << path;
+    const TFifDecoder decoder(fif);
+    EXPECT_EQ(decoder.Header().version, 1);
+    const TDib picture = test::SyntheticPicture(grey ? 40 : 48, grey ? 30 : 36, grey);
+    EXPECT_GE(test::Psnr(picture, decoder.Render()), grey ? 28.0 : 24.0);
+  }
+}
+
+TEST(FifCodec, ThreadsChangeNeitherStreamNorPicture) {
+  // Big enough for the decoder to share out its work.
+  const TDib picture = test::SyntheticPicture(400, 200);
+  TFifEncodeOptions one;
+  one.threads = 1;
+  const std::vector<std::uint8_t> fif = EncodeFif(picture);
+  EXPECT_EQ(EncodeFif(picture, one), fif);
+  const TDib single = TFifDecoder(fif, 1).Render(500, 260);
+  EXPECT_EQ(TFifDecoder(fif, 4).Render(500, 260).Bytes(), single.Bytes());
+  EXPECT_EQ(TFifDecoder(fif).Render(500, 260).Bytes(), single.Bytes());
+}
+
 TEST(FifCodec, EncoderRefusesWhatItCannotStore) {
   const TDib picture = test::SyntheticPicture(4, 4);
-  EXPECT_EQ(StatusOf([&] { EncodeFif(picture, {0, {}}); }), fsBadArgument);
-  EXPECT_EQ(StatusOf([&] { EncodeFif(picture, {101, {}}); }), fsBadArgument);
+  EXPECT_EQ(StatusOf([&] { EncodeFif(picture, TFifEncodeOptions::WithQuality(0)); }), fsBadArgument);
+  EXPECT_EQ(StatusOf([&] { EncodeFif(picture, TFifEncodeOptions::WithQuality(101)); }), fsBadArgument);
   EXPECT_EQ(StatusOf([&] { EncodeFif(TDib{}); }), fsBadPicture);
   const std::uint8_t pixel = 0;
   EXPECT_EQ(StatusOf([&] { EncodeFifGrey(&pixel, 70000, 1, 70000); }), fsBadPicture);

@@ -69,7 +69,7 @@ TEST(FifRender, OwnSizeReachesTheConvergedAttractor) {
   for (auto [w, h] : {std::pair{96, 64}, {75, 53}}) {
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     TFifHeader header;
-    const TFifPlane plane = FirstPlane(EncodeFif(test::SyntheticPicture(w, h, true), {90, {}}), header);
+    const TFifPlane plane = FirstPlane(EncodeFif(test::SyntheticPicture(w, h, true), TFifEncodeOptions::WithQuality(90)), header);
     ASSERT_TRUE(std::any_of(plane.blocks.begin(), plane.blocks.end(), [](const TFifBlock& b) { return b.contrast; }));
     const std::vector<double> expected = ConvergedAttractor(plane, header.luma);
     const TFifGrid grid = RenderPlane(plane, header.luma, w, h, {1, 1}, {1, 1});

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl::test {
 

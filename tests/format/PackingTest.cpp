@@ -50,15 +50,22 @@ TEST(Packing, PackAndUnpackRoundTrip) {
   const Bytes kick(5000, 0x90);
   WriteAll(dir.File("kick.exe"), kick);
   ::chmod(dir.File("kick.exe").c_str(), 0755);
-  WriteAll(dir.File("packed.exe"), {1, 2, 3});  // replaced as a whole
+  // A new target is a program like the launcher.
+  PackFlyer(dir.File("kick.exe"), dir.File("flyer.qrl"), "FLYER.QRL", dir.File("fresh.exe"));
+  struct stat st {};
+  ASSERT_EQ(::stat(dir.File("fresh.exe").c_str(), &st), 0);
+  EXPECT_NE(st.st_mode & S_IXUSR, 0u);
+  fs::remove(dir.File("fresh.exe"));
+  // An existing one is replaced as a whole and keeps its permission bits.
+  WriteAll(dir.File("packed.exe"), {1, 2, 3});
+  ::chmod(dir.File("packed.exe").c_str(), 0710);
 
   PackFlyer(dir.File("kick.exe"), dir.File("flyer.qrl"), "FLYER.QRL", dir.File("packed.exe"));
   const Bytes packed = ReadAll(dir.File("packed.exe"));
   EXPECT_EQ(packed.size(), kick.size() + 8 + 2 + 10 + flyer.size() + 8);
   EXPECT_TRUE(std::equal(kick.begin(), kick.end(), packed.begin()));
-  struct stat st {};
   ASSERT_EQ(::stat(dir.File("packed.exe").c_str(), &st), 0);
-  EXPECT_NE(st.st_mode & S_IXUSR, 0u);
+  EXPECT_EQ(st.st_mode & 07777, 0710u);
 
   UnpackFlyer(dir.File("packed.exe"), dir.File("back.qrl"));
   EXPECT_EQ(ReadAll(dir.File("back.qrl")), flyer);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "format/QuireleafException.h"
 #include "support/TempDir.h"
 
@@ -56,9 +58,9 @@ TEST(TQLStreamBlocks, OverreadAndDamageAreRejectedWithTheirCodes) {
     TQLStream s(dir.File("block.bin"), TOpenMode::fmOpenRead);
     s.ReadBlockStart(0);
     s.ChecksumOn();
-    s.ReadLongInt();
+    // The read itself refuses to pass the end, before any byte beyond it is used.
     try {
-      s.ReadBlockEnd();
+      s.ReadLongInt();
       FAIL() << "read past the block end went unnoticed";
     } catch (const EQuireleafDebugger& e) {
       EXPECT_EQ(e.HelpContext(), 4102);
@@ -182,11 +184,107 @@ TEST(TQLStreamBulk, CopyFromCarriesBlocksAcrossUnchanged) {
   {
     TQLStream src(dir.File("block.bin"), TOpenMode::fmOpenRead);
     TQLStream dst(dir.File("copy.bin"), TOpenMode::fmCreate);
-    src.ReadBlockStart(0);
-    dst.WriteLongInt(static_cast<std::int32_t>(src.BlockRemaining()));
-    dst.CopyFrom(src, src.BlockRemaining() + 4);
+    src.CopyBlockTo(dst);
   }
   EXPECT_EQ(ReadAll(dir.File("copy.bin")), block);
+}
+
+// A block of payload bytes 1..n, as WriteBlock lays it out, in memory.
+Bytes MemoryBlock(std::uint8_t n) {
+  TQLStream s(Bytes{}, "block.bin");
+  s.WriteBlock([n](TQLStream& b) {
+    for (std::uint8_t i = 1; i <= n; ++i) b.WriteByte(i);
+  });
+  return *s.MemoryBytes();
+}
+
+TEST(TQLStreamMemory, ReadsAndWritesLikeAFile) {
+  TempDir dir;
+  const Bytes onDisk = WriteBlock(dir, {1, 2, 3});
+  EXPECT_EQ(MemoryBlock(3), onDisk);
+
+  TQLStream s(MemoryBlock(3), "mem.qrl");
+  EXPECT_EQ(s.FileName(), "mem.qrl");
+  EXPECT_EQ(s.Size(), 11);
+  std::uint8_t sum = 0;
+  s.ReadBlock([&sum](TQLStream& b) {
+    while (b.BlockRemaining() > 0) sum = static_cast<std::uint8_t>(sum + b.ReadByte());
+  });
+  EXPECT_EQ(sum, 6);
+  EXPECT_EQ(s.Position(), s.Size());
+  EXPECT_EQ(TQLStream(dir.File("block.bin"), TOpenMode::fmOpenRead).MemoryBytes(), nullptr);
+}
+
+TEST(TQLStreamBlocks, EveryTypedReadStopsAtTheBlockEnd) {
+  const auto refusedAtTheRead = [](const std::function<void(TQLStream&)>& read) {
+    TQLStream s(MemoryBlock(3), "b.qrl");
+    s.ReadBlockStart(0);
+    s.ChecksumOn();
+    s.ReadByte();
+    try {
+      read(s);
+    } catch (const EQuireleafDebugger& e) {
+      return e.HelpContext() == ecBlockEdgeExceeded;
+    }
+    return false;
+  };
+  EXPECT_TRUE(refusedAtTheRead([](TQLStream& s) { s.ReadLongInt(); }));
+  EXPECT_TRUE(refusedAtTheRead([](TQLStream& s) { s.ReadColor(); }));
+  // Texts without their end mark inside the block, and skips beyond it.
+  EXPECT_TRUE(refusedAtTheRead([](TQLStream& s) { s.ReadText(); }));
+  EXPECT_TRUE(refusedAtTheRead([](TQLStream& s) {
+    TStrings lines;
+    s.ReadLines(lines);
+  }));
+  EXPECT_TRUE(refusedAtTheRead([](TQLStream& s) { s.Skip(3); }));
+  EXPECT_FALSE(refusedAtTheRead([](TQLStream& s) { s.ReadWord(); }));
+
+  // After the block, the checksum and the next code are read freely.
+  TQLStream s(MemoryBlock(3), "b.qrl");
+  s.ReadBlock([](TQLStream& b) { b.ReadWord(); });
+  EXPECT_EQ(s.Position(), s.Size());
+  EXPECT_EQ(s.ReadWord(), 0);
+}
+
+TEST(TQLStreamBlocks, TheRegionEndBoundsBlocksAndReads) {
+  Bytes bytes = MemoryBlock(3);
+  const Bytes second = MemoryBlock(2);
+  bytes.insert(bytes.end(), second.begin(), second.end());
+  TQLStream s(bytes, "r.qrl");
+  s.SetRegionEnd(11);
+  EXPECT_EQ(s.RegionEnd(), 11);
+  s.ReadBlock([](TQLStream&) {});
+  EXPECT_THROW(s.ReadBlock([](TQLStream&) {}), EQuireleafDebugger);
+  // Past the region the data reads as ended.
+  s.Seek(11, TSeekOrigin::soBeginning);
+  std::uint8_t b[4] = {9, 9, 9, 9};
+  EXPECT_EQ(s.Read(b, 4), 0);
+  EXPECT_EQ(b[0], 0);
+
+  // Copying and passing blocks check their frames against the region too.
+  TQLStream copy(Bytes{}, "c.qrl");
+  TQLStream source(bytes, "r.qrl");
+  source.SetRegionEnd(static_cast<std::int64_t>(bytes.size()) - 1);
+  source.CopyBlockTo(copy);
+  EXPECT_EQ(*copy.MemoryBytes(), MemoryBlock(3));
+  EXPECT_THROW(source.CopyBlockTo(copy), EQuireleafDebugger);
+  source.SetRegionEnd(static_cast<std::int64_t>(bytes.size()));
+  source.Seek(11, TSeekOrigin::soBeginning);
+  source.PassBlock();
+  EXPECT_EQ(source.Position(), source.Size());
+}
+
+TEST(TQLStreamFile, AFailedReadIsAnErrorNotZeros) {
+  // The kernel refuses reads of this process's unmapped address 0.
+  TFileStorage storage("/proc/self/mem", TOpenMode::fmOpenRead);
+  std::uint8_t b[16] = {};
+  try {
+    storage.ReadAt(b, sizeof b, 0);
+    FAIL() << "the failed read went unnoticed";
+  } catch (const EFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("Cannot read file \"/proc/self/mem\""), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(TFileStorage("/nonexistent/x.qrl", TOpenMode::fmOpenRead), EFileError);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -75,6 +78,39 @@ TEST(TTempFiles, UsesTmpdirAndReportsAFolderThatCannotHoldFiles) {
   TTempFiles missing(dir.File("no-such-folder"));
   EXPECT_THROW(missing.TempFileName(), std::runtime_error);
   EXPECT_TRUE(missing.Files().empty());
+}
+
+// The id of a process that has ended and been reaped.
+pid_t GonePid() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+TEST(TTempFiles, NamesCarryTheOwnerAndOnlyOrphansAreRemoved) {
+  TempDir dir;
+  TTempFiles mine(dir.Path().string());
+  const auto own = mine.TempFileName();
+  EXPECT_EQ(fs::path(own).filename().string().rfind("QRL" + std::to_string(::getpid()) + "-", 0), 0u) << own;
+
+  const std::string gone = "QRL" + std::to_string(GonePid());
+  const auto orphan = dir.File(gone + "-abc123");
+  const auto lookalikes = {dir.File("QRLstranger"), dir.File("QRLabcdef"), dir.File(gone + "-abc1234"),
+                           dir.File(gone + "abc123"), dir.File("QRL-abc123"), dir.File("QRL0-abc123")};
+  WriteAll(orphan, {1});
+  for (const auto& f : lookalikes) WriteAll(f, {1});
+  // A folder or a link with an orphan's name is not the player's file.
+  fs::create_directory(dir.File(gone + "-folder"));
+  fs::create_symlink(own, dir.File(gone + "-linked"));
+
+  EXPECT_EQ(TTempFiles::RemoveOrphans(dir.Path().string()), 1u);
+  EXPECT_FALSE(fs::exists(orphan));
+  EXPECT_TRUE(fs::exists(own));
+  for (const auto& f : lookalikes) EXPECT_TRUE(fs::exists(f)) << f;
+  EXPECT_TRUE(fs::is_directory(dir.File(gone + "-folder")));
+  EXPECT_TRUE(fs::is_symlink(dir.File(gone + "-linked")));
+  EXPECT_EQ(TTempFiles::RemoveOrphans(dir.File("no-such-folder")), 0u);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QProcess>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -61,6 +63,37 @@ TEST(FifCommand, EncodeInfoDecodeRoundTrip) {
   EXPECT_GT(qRed(corner), 180);
   EXPECT_GT(qGreen(corner), 180);
   EXPECT_NEAR(qBlue(corner), 128, 24);
+}
+
+TEST(FifCommand, KeyedEncodingKeepsTheKeyRegionExact) {
+  qrl::test::TempDir dir;
+  // A disc on a magenta ground, with a soft edge that crosses the keying tolerance.
+  QImage picture(40, 40, QImage::Format_RGB32);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x) {
+      const double r = std::hypot(x - 19.5, y - 19.5);
+      const double t = std::clamp(16.0 - r, 0.0, 1.0);
+      picture.setPixel(x, y, qRgb(255 - static_cast<int>(t * 215), static_cast<int>(t * 180),
+                                  255 - static_cast<int>(t * 175)));
+    }
+  ASSERT_TRUE(picture.save(Q(dir.File("in.png"))));
+  TRun run = Qrltool({"encode", Q(dir.File("in.png")), "-o", Q(dir.File("k.fif")), "--key", "FF00FF"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = Qrltool({"info", "--json", Q(dir.File("k.fif"))});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out)["key"], "#FF00FF");
+  ASSERT_EQ(Qrltool({"decode", Q(dir.File("k.fif")), "-o", Q(dir.File("k.png")), "--width", "80", "--height", "80"})
+                .status,
+            0);
+  const QImage out(Q(dir.File("k.png")));
+  ASSERT_EQ(out.size(), QSize(80, 80));
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 80; ++x) {
+      const QRgb p = out.pixel(x, y);
+      const int distance = std::max({255 - qRed(p), qGreen(p), 255 - qBlue(p)});
+      ASSERT_TRUE(distance == 0 || distance > 40) << x << "," << y << " " << distance;
+    }
+  EXPECT_EQ(Qrltool({"encode", Q(dir.File("in.png")), "-o", Q(dir.File("x.fif")), "--key", "FF00F"}).status, 2);
 }
 
 TEST(FifCommand, ExitStatusesTellDamageFromMisuse) {

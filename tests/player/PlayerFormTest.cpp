@@ -3,6 +3,10 @@
 // presentation mode.
 
 #include <QAction>
+#include <QDialog>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -127,10 +131,13 @@ class PlayerFormTest : public QObject {
   FakePrompts prompts_;
   FakeSound sound_;
   FakeUrls urls_;
+  test::FakeSettings settings_;
+  test::FakeMailer mailer_;
   TQtTextMeasurer measurer_;
 
   std::unique_ptr<TCPlayerForm> MakeForm(std::vector<std::string> arguments = {"-t"}) {
-    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_}, arguments);
+    auto form = std::make_unique<TCPlayerForm>(TPlayerServices{prompts_, sound_, urls_, measurer_, mailer_, settings_},
+                                               arguments);
     form->show();
     return form;
   }
@@ -145,6 +152,8 @@ class PlayerFormTest : public QObject {
     prompts_ = FakePrompts();
     sound_ = FakeSound();
     urls_ = FakeUrls();
+    settings_ = test::FakeSettings();
+    mailer_ = test::FakeMailer();
   }
   void cleanup() { dir_.reset(); }
 
@@ -475,6 +484,95 @@ class PlayerFormTest : public QObject {
     QVERIFY(!hints.front()->isVisible());
     form->MenClose->trigger();
     QVERIFY(form->pnlFlyer()->findChildren<TCKBScrollTekst*>().isEmpty());
+  }
+
+  void sendCommandsFollowTheOpenFlyer() {
+    WriteClickFlyer(dir_->File("a.qrl"), "Alpha");
+    auto form = MakeForm();
+    QCOMPARE(form->MenSend->text(), QStringLiteral("Sen&d Quireleaf..."));
+    QCOMPARE(form->MenSendKick->text(), QStringLiteral("Send with &Kickstarter..."));
+    QVERIFY(!form->MenSend->isEnabled());
+    QVERIFY(!form->MenSendKick->isEnabled());
+    // The kickstarter is built beside the tests, so its item shows.
+    QVERIFY(form->MenSendKick->isVisible());
+    QTest::keyClick(form.get(), Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(mailer_.sent.empty());
+
+    form->RequestOpen(Path("a.qrl"));
+    QVERIFY(form->MenSend->isEnabled());
+    QVERIFY(form->MenSendKick->isEnabled());
+    QTest::keyClick(form.get(), Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(mailer_.sent.size(), std::size_t{1});
+    QCOMPARE(mailer_.sent[0].attachment, Path("a.qrl"));
+    QTest::keyClick(form.get(), Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(mailer_.sent.size(), std::size_t{2});
+    const QString packed = mailer_.sent[1].attachment;
+    QCOMPARE(QFileInfo(packed).fileName(), QStringLiteral("a.EXE"));
+    QVERIFY(QFile::exists(packed));
+    QVERIFY(prompts_.messages.isEmpty());
+
+    form->MenClose->trigger();
+    QVERIFY(!form->MenSend->isEnabled());
+    // Temporary attachments go when the player does.
+    form.reset();
+    QVERIFY(!QFile::exists(packed));
+  }
+
+  void dropOpensTheFirstLocalFile() {
+    for (const char* name : {"a.qrl", "b.qrl", "c.qrl"}) WriteClickFlyer(dir_->File(name), name);
+    auto form = MakeForm();
+    const auto drop = [&form](const QList<QUrl>& urls) {
+      QMimeData data;
+      data.setUrls(urls);
+      QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(form.get(), &enter);
+      QDropEvent dropped(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(form.get(), &dropped);
+      return enter.isAccepted() && dropped.isAccepted();
+    };
+    form->OpenedExternally = true;
+    QVERIFY(drop({QUrl::fromLocalFile(Path("a.qrl")), QUrl::fromLocalFile(Path("b.qrl")),
+                  QUrl::fromLocalFile(Path("c.qrl"))}));
+    QTRY_COMPARE(form->windowTitle(), QStringLiteral("a.qrl"));
+    QVERIFY(!form->OpenedExternally);
+
+    // Addresses that are no local files are passed over; a drop of nothing but those is refused.
+    QVERIFY(!drop({QUrl(QStringLiteral("https://quireleaf.example.org/x.qrl"))}));
+    // Still accepted after presentation mode came and went.
+    form->MenPresentation->trigger();
+    form->MenPresentation->trigger();
+    QVERIFY(drop({QUrl(QStringLiteral("https://quireleaf.example.org/x.qrl")), QUrl::fromLocalFile(Path("c.qrl"))}));
+    QTRY_COMPARE(form->windowTitle(), QStringLiteral("c.qrl"));
+  }
+
+  void requestsFromALaterStart() {
+    WriteClickFlyer(dir_->File("Flyer (1).qrl"), "Downloaded");
+    auto form = MakeForm();
+    form->SystemExecuteMacro(QStringLiteral("[open(\"%1\")]").arg(Path("Flyer (1).qrl")));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Downloaded"));
+    QVERIFY(form->OpenedExternally);
+    // Unknown commands and missing files change nothing.
+    form->SystemExecuteMacro(QStringLiteral("[FROB]"));
+    form->SystemExecuteMacro(QStringLiteral("[OPEN(\"%1\")]").arg(Path("flyer (1).qrl")));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Downloaded"));
+    // OPEN without a path asks with the Open dialog.
+    form->SystemExecuteMacro(QStringLiteral("[OPEN]"));
+    QCOMPARE(prompts_.dialogsShown, 1);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Downloaded"));
+    // While a dialog waits for the user, a request waits for the dialog.
+    WriteClickFlyer(dir_->File("b.qrl"), "Beta");
+    {
+      QDialog dialog(form.get());
+      dialog.setModal(true);
+      dialog.show();
+      form->SystemExecuteMacro(QStringLiteral("[OPEN(\"%1\")]").arg(Path("b.qrl")));
+      QTest::qWait(400);
+      QCOMPARE(form->windowTitle(), QStringLiteral("Downloaded"));
+    }
+    QTRY_COMPARE(form->windowTitle(), QStringLiteral("Beta"));
+    form->SystemExecuteMacro(QStringLiteral("[QUIT]"));
+    QTRY_VERIFY(!form->isVisible());
+    QVERIFY(form->LoadPhase().Empty());
   }
 
   void presentationTickForANonStandardCanvasAndSnappedResize() {

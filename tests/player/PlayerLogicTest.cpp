@@ -9,9 +9,12 @@
 #include "elements/TCKbImage.h"
 #include "elements/TCKbTekst.h"
 #include "format/QuireleafException.h"
+#include "player/AttachmentNote.h"
 #include "player/CommandState.h"
-#include "player/FlyerArea.h"
+#include "player/AreaFitting.h"
+#include "player/InstanceMacro.h"
 #include "player/LoadPhase.h"
+#include "player/PageKeys.h"
 #include "player/PointerSearch.h"
 #include "player/ScrollRange.h"
 #include "player/TPageHistory.h"
@@ -34,7 +37,8 @@ TEST(CommandStateTest, DerivedFromPhaseAndLayout) {
   const TCommandState empty = DeriveCommandState({});
   EXPECT_FALSE(empty.close);
   EXPECT_FALSE(empty.busyCursor);
-  EXPECT_FALSE(empty.flyerControls);
+  EXPECT_FALSE(empty.mute.enabled);
+  EXPECT_FALSE(empty.showMenu);
 
   const TCommandState scanning = DeriveCommandState({{lpLoading, lpBuilding}});
   EXPECT_TRUE(scanning.busyCursor);
@@ -45,15 +49,163 @@ TEST(CommandStateTest, DerivedFromPhaseAndLayout) {
   EXPECT_TRUE(shownWhileBuilding.print);
   EXPECT_TRUE(shownWhileBuilding.close);
   EXPECT_FALSE(shownWhileBuilding.save);
+  EXPECT_FALSE(shownWhileBuilding.send);
   EXPECT_FALSE(shownWhileBuilding.busyCursor);
+  EXPECT_TRUE(shownWhileBuilding.note.enabled);
+  EXPECT_TRUE(shownWhileBuilding.info.enabled);
+  EXPECT_TRUE(shownWhileBuilding.showNavBar);
 
-  EXPECT_TRUE(DeriveCommandState({{lpShow, lpOpened}}).save);
+  const TCommandState complete = DeriveCommandState({{lpShow, lpOpened}});
+  EXPECT_TRUE(complete.save);
+  EXPECT_TRUE(complete.send);
   // Full Screen only in the presentation layout, enabled only while a page is shown.
   EXPECT_FALSE(DeriveCommandState({{lpShow}, false}).fullScreenVisible);
   const TCommandState presentingNothing = DeriveCommandState({{}, true});
   EXPECT_TRUE(presentingNothing.fullScreenVisible);
   EXPECT_FALSE(presentingNothing.fullScreenEnabled);
   EXPECT_TRUE(DeriveCommandState({{lpShow}, true}).fullScreenEnabled);
+}
+
+TCommandSnapshot Showing(int page, int pageCount) {
+  TCommandSnapshot s;
+  s.phase = {lpShow, lpOpened};
+  s.currentPage = page;
+  s.pageCount = pageCount;
+  return s;
+}
+
+TEST(CommandStateTest, PageCommandsFollowThePagePosition) {
+  // Pages 1..4 (the background page is index 0).
+  const TCommandState first = DeriveCommandState(Showing(1, 5));
+  EXPECT_FALSE(first.pageDown.enabled);
+  EXPECT_FALSE(first.previousPage);
+  EXPECT_FALSE(first.firstPage);
+  EXPECT_TRUE(first.pageUp.enabled);
+  EXPECT_TRUE(first.nextPage);
+  EXPECT_TRUE(first.lastPage);
+  const TCommandState last = DeriveCommandState(Showing(4, 5));
+  EXPECT_TRUE(last.previousPage);
+  EXPECT_TRUE(last.firstPage);
+  EXPECT_FALSE(last.nextPage);
+  EXPECT_FALSE(last.lastPage);
+  // A one-page flyer: nothing to leaf to.
+  const TCommandState single = DeriveCommandState(Showing(1, 2));
+  EXPECT_FALSE(single.pageUp.enabled || single.pageDown.enabled || single.firstPage || single.lastPage);
+  // Before the first page is shown nothing leafs, and the popup offers no Print Page.
+  const TCommandState notYet = DeriveCommandState(Showing(0, 5));
+  EXPECT_FALSE(notYet.nextPage || notYet.lastPage || notYet.printPage || notYet.snapshot);
+  EXPECT_TRUE(DeriveCommandState(Showing(2, 5)).printPage);
+}
+
+TEST(CommandStateTest, ButtonsFollowTheFlyerOnlyWhileOneIsLoaded) {
+  TCommandSnapshot s = Showing(1, 3);
+  s.flyerButtons = TNavBarVisibility{false, true, false, true, false};
+  const TCommandState own = DeriveCommandState(s);
+  EXPECT_FALSE(own.pageUp.visible);
+  EXPECT_FALSE(own.pageDown.visible);
+  EXPECT_TRUE(own.closeButton.visible);
+  EXPECT_FALSE(own.mute.visible);
+  EXPECT_TRUE(own.note.visible);
+  EXPECT_FALSE(own.info.visible);
+  const TCommandState none = DeriveCommandState({});
+  for (const TControlState& b : {none.pageDown, none.pageUp, none.mute, none.note, none.info, none.closeButton})
+    EXPECT_TRUE(b.visible);
+  EXPECT_TRUE(none.closeButton.enabled);
+}
+
+TEST(CommandStateTest, BarsAndDebugItems) {
+  TCommandSnapshot s = Showing(1, 3);
+  s.showMenuTicked = false;
+  s.showNavBarTicked = false;
+  EXPECT_FALSE(DeriveCommandState(s).menuBarVisible);
+  EXPECT_FALSE(DeriveCommandState(s).navBarVisible);
+  // Without a shown flyer the menu stays, and the nav bar shows exactly outside presentation mode.
+  s.phase = {};
+  EXPECT_TRUE(DeriveCommandState(s).menuBarVisible);
+  EXPECT_TRUE(DeriveCommandState(s).navBarVisible);
+  s.presentationTicked = true;
+  EXPECT_FALSE(DeriveCommandState(s).navBarVisible);
+  EXPECT_TRUE(DeriveCommandState(s).leavePresentation);
+  EXPECT_FALSE(DeriveCommandState({}).leavePresentation);
+  EXPECT_FALSE(DeriveCommandState({}).snapshotVisible);
+  TCommandSnapshot debug;
+  debug.debugSwitch = true;
+  EXPECT_TRUE(DeriveCommandState(debug).snapshotVisible);
+  EXPECT_FALSE(DeriveCommandState(debug).snapshot);
+}
+
+TEST(CommandStateTest, SendingNeedsAnOpenFlyerAndTheKickstarterItsInstallation) {
+  const auto snapshot = [](TLoadPhase phase, bool kickstarter) {
+    TCommandSnapshot s;
+    s.phase = phase;
+    s.kickstarterInstalled = kickstarter;
+    return s;
+  };
+  EXPECT_FALSE(DeriveCommandState(snapshot({lpBuilding, lpShow}, true)).send);
+  const TCommandState open = DeriveCommandState(snapshot({lpShow, lpOpened}, true));
+  EXPECT_TRUE(open.send);
+  EXPECT_TRUE(open.sendKickVisible);
+  EXPECT_FALSE(DeriveCommandState(snapshot({lpShow, lpOpened}, false)).sendKickVisible);
+}
+
+TEST(InstanceMacroTest, ParsesCommandsAndArguments) {
+  struct Case {
+    const char* macro;
+    TInstanceMacro expected;
+  };
+  const Case cases[] = {
+      {"[OPEN(\"/home/ann/Demo.qrl\")]", {"OPEN", "/home/ann/Demo.qrl"}},
+      // The command in any case; the argument keeps its own.
+      {"[open(\"/tmp/MiXeD.QrL\")]", {"OPEN", "/tmp/MiXeD.QrL"}},
+      // A ")" inside the path does not cut it.
+      {"[OPEN(\"/home/ann/flyer (1).qrl\")]", {"OPEN", "/home/ann/flyer (1).qrl"}},
+      {"[OPEN(/no/quotes.qrl)]", {"OPEN", "/no/quotes.qrl"}},
+      {"[QUIT]", {"QUIT", ""}},
+      {"[quit]", {"QUIT", ""}},
+      {"[open]", {"OPEN", ""}},
+      {"[OPEN()]", {"OPEN", ""}},
+      // No closing parenthesis: no argument.
+      {"[OPEN(\"/a.qrl\"", {"OPEN", ""}},
+      {"[OPEN(\")]", {"OPEN", ""}},
+      // Only the first line counts.
+      {"[QUIT]\r\n[OPEN(\"/a.qrl\")]", {"QUIT", ""}},
+      {"", {"", ""}},
+      {"[", {"", ""}},
+      {"[]", {"", ""}},
+      {"[FROB(x)]", {"FROB", "x"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseInstanceMacro(c.macro), c.expected) << c.macro;
+}
+
+TEST(InstanceMacroTest, OpenMacroRoundTripsAnyPath) {
+  for (const std::string path : {"/a.qrl", "/home/ann/flyer (1).qrl", "/x/\"quoted\" name).qrl", "/caf\xc3\xa9.QRL"}) {
+    const TInstanceMacro m = ParseInstanceMacro(OpenMacro(path));
+    EXPECT_EQ(m.Command, "OPEN");
+    EXPECT_EQ(m.Argument, path);
+  }
+}
+
+TEST(AttachmentNoteTest, BannerAndWhereToGetThePlayer) {
+  const std::string rule = " --------------------------------------------------------\r\n";
+  const std::string banner = "\r\n" + rule + "           QUIRELEAF ATTACHMENT\r\n" + rule;
+  EXPECT_EQ(AttachmentNote(false),
+            banner + " Get the Quireleaf Player download from\r\n    HTTPS://QUIRELEAF.EXAMPLE.ORG\r\n" + rule);
+  EXPECT_EQ(AttachmentNote(true), banner + " Quireleaf is online at\r\n    HTTPS://QUIRELEAF.EXAMPLE.ORG\r\n" + rule);
+}
+
+TEST(PageKeysTest, ViewerKeysWithoutModifiersOnly) {
+  for (int key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Space})
+    EXPECT_EQ(PageKeyFor(key, Qt::NoModifier), TPageKey::Next) << key;
+  for (int key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Backspace})
+    EXPECT_EQ(PageKeyFor(key, Qt::NoModifier), TPageKey::Previous) << key;
+  EXPECT_EQ(PageKeyFor(Qt::Key_Home, Qt::NoModifier), TPageKey::First);
+  EXPECT_EQ(PageKeyFor(Qt::Key_End, Qt::KeypadModifier), TPageKey::Last);
+  EXPECT_EQ(PageKeyFor(Qt::Key_Escape, Qt::NoModifier), TPageKey::LeavePresentation);
+  // Modified keys belong to shortcuts (Ctrl+Home, Alt+Left) and to the controls.
+  EXPECT_EQ(PageKeyFor(Qt::Key_Right, Qt::ControlModifier), TPageKey::None);
+  EXPECT_EQ(PageKeyFor(Qt::Key_Left, Qt::AltModifier), TPageKey::None);
+  EXPECT_EQ(PageKeyFor(Qt::Key_Space, Qt::ShiftModifier), TPageKey::None);
+  EXPECT_EQ(PageKeyFor(Qt::Key_A, Qt::NoModifier), TPageKey::None);
 }
 
 TEST(FlyerAreaTest, MulDivRoundsHalvesAwayFromZero) {

@@ -2,7 +2,7 @@
 
 #include "elements/ColourTable.h"
 #include "format/QuireleafException.h"
-#include "render/FlyerArea.h"
+#include "render/FlyerScale.h"
 #include "render/PaintImage.h"
 #include "render/RenderPage.h"
 #include "render/RenderTestSupport.h"

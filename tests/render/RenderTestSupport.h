@@ -20,7 +20,7 @@
 #include "elements/QtTextMeasurer.h"
 #include "elements/TCKbImage.h"
 #include "fif/FifEncoder.h"
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 #include "support/GuiApplication.h"
 #include "support/TempDir.h"
 
@@ -135,14 +135,14 @@ inline TFlyerDesc FlyerOf(int width, int height, std::vector<TElementDesc> eleme
 // A flyer written to a scratch folder and loaded completely, with real fonts.
 class TLoadedFlyer {
  public:
-  explicit TLoadedFlyer(const TFlyerDesc& description, int bitsPerPixel = 24) {
+  explicit TLoadedFlyer(const TFlyerDesc& description, int bitsPerPixel = 24, const std::string& placeholderFolder = {}) {
     EnsureGuiApplication();
     TScreenMetrics screen;
     screen.bitsPerPixel = bitsPerPixel;
     flyer_ = std::make_unique<TFlyer>(measurer_, screen);
     WriteFlyerFile(description, dir_.File("test.qrl"));
     TLoadObserver quiet;
-    TFlyerLoader(*flyer_, quiet).LoadFlyer(dir_.File("test.qrl"));
+    TFlyerLoader(*flyer_, quiet, placeholderFolder).LoadFlyer(dir_.File("test.qrl"));
   }
 
   TFlyer& operator*() { return *flyer_; }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -148,6 +149,21 @@ TEST_F(BuildRoundTripTest, NamesBecomeIdsOccurrencesAndSharedPlacements) {
   EXPECT_EQ(flyer.Pages[2]->DrawList.size(), 4u);
   EXPECT_EQ(keyed.DesignLeft, 10);
   EXPECT_EQ(keyed.DesignHeight, 50);
+
+  // Coded for its key: every decoded pixel is the key itself or clearly apart from it.
+  const TDib& keyBitmap = static_cast<TCKbImage&>(*flyer.Elements[1]->Control).Bitmap;
+  int keyPixels = 0;
+  int others = 0;
+  for (int y = 0; y < keyBitmap.Height(); ++y)
+    for (int x = 0; x < keyBitmap.Width(); ++x) {
+      const std::uint8_t* p = keyBitmap.ScanLine(y) + 3 * x;
+      const int distance = std::max({int{p[0]}, 255 - p[1], int{p[2]}});
+      if (distance == 0) ++keyPixels;
+      else EXPECT_GT(distance, 40) << x << "," << y;
+      others += distance != 0;
+    }
+  EXPECT_GT(keyPixels, 0);
+  EXPECT_GT(others, 0);
 }
 
 TEST_F(BuildRoundTripTest, ActionsAndSounds) {

@@ -1,14 +1,21 @@
 // The nav-bar button's glyph states and help menu, the pictures drawn in code at 1x and 2x, and
 // the splash window's hide rules.
 
+#include <QDialog>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 
+#include "windows/HelpTopics.h"
 #include "windows/NavGlyphs.h"
 #include "windows/PlayerCursors.h"
+#include "windows/SplashPicture.h"
 #include "windows/TCustomSplashForm.h"
 #include "windows/TSplashController.h"
+#include "windows/TSplashForm.h"
 #include "windows/TWSpeedButton.h"
 
 namespace qrl {
@@ -106,6 +113,91 @@ class WindowsTest : public QObject {
     splash.ShowSplash(QStringLiteral("1.3.2c"), {}, 50);
     splash.HideSplash(false);
     QTRY_VERIFY(!splash.IsUp());
+  }
+
+  void theUserPutsTheSplashAwayAndDialogsAreNeverCovered() {
+    TSplashController splash;
+    const auto splashWindow = [] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* form = qobject_cast<TCustomSplashForm*>(w); form && form->isVisible()) return form;
+      return static_cast<TCustomSplashForm*>(nullptr);
+    };
+    splash.ShowSplash(QStringLiteral("1.3.2c"), {}, 5000);
+    QVERIFY(splashWindow());
+    QTest::mouseClick(splashWindow(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(!splash.IsUp());
+    QTRY_VERIFY(splashWindow() == nullptr);
+
+    QWidget other;
+    other.show();
+    splash.ShowSplash(QStringLiteral("1.3.2c"), {}, 5000);
+    QTest::keyClick(&other, Qt::Key_A);
+    QVERIFY(!splash.IsUp());
+
+    // A dialog (the Open dialog, a message) takes the splash down as it opens.
+    splash.ShowSplash(QStringLiteral("1.3.2c"), {}, 5000);
+    QDialog dialog;
+    dialog.show();
+    QVERIFY(!splash.IsUp());
+    // Other windows do not.
+    splash.ShowSplash(QStringLiteral("1.3.2c"), {}, 5000);
+    QWidget plain;
+    plain.show();
+    QVERIFY(splash.IsUp());
+  }
+
+  void aboutPictureOpensTheSiteFromItsTopRightCorner() {
+    QVERIFY(InHotCorner({210, 35}));
+    QVERIFY(InHotCorner({319, 0}));
+    QVERIFY(!InHotCorner({209, 10}));
+    QVERIFY(!InHotCorner({250, 36}));
+    TCustomSplashForm about(QStringLiteral("1.3.2c"), {}, true);
+    about.show();
+    QSignalSpy opened(&about, &TCustomSplashForm::LinkActivated);
+    auto* picture = about.findChild<TSplashPictureLabel*>(QStringLiteral("imgSplash"));
+    QVERIFY(picture);
+    QTest::mouseMove(picture, QPoint(300, 10));
+    QTRY_COMPARE(picture->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(picture, QPoint(100, 100));
+    QTRY_COMPARE(picture->cursor().shape(), Qt::ArrowCursor);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(100, 10));
+    QCOMPARE(opened.size(), 0);
+    QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(300, 10));
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(opened.front().front().toString(), ProductWebSite());
+    // The start-up splash has no hot corner.
+    TCustomSplashForm plain(QStringLiteral("1.3.2c"), {}, false);
+    QVERIFY(!plain.findChild<TSplashPictureLabel*>()->hasMouseTracking());
+  }
+
+  void everyHelpTopicIsInTheGuide() {
+    QFile guide(QStringLiteral(":/help/guide.html"));
+    QVERIFY(guide.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(guide.readAll());
+    for (int context : HelpContexts()) {
+      const QString anchor = HelpTopicAnchor(context);
+      QVERIFY2(!anchor.isEmpty() && html.contains(QStringLiteral("name=\"%1\"").arg(anchor)), qPrintable(anchor));
+    }
+    // Every link of the guide leads to one of its own anchors.
+    static const QRegularExpression link(QStringLiteral("href=\"([^\"]*)\""));
+    for (auto it = link.globalMatch(html); it.hasNext();) {
+      const QString target = it.next().captured(1);
+      QVERIFY2(target.startsWith(QLatin1Char('#')) && html.contains(QStringLiteral("name=\"%1\"").arg(target.mid(1))),
+               qPrintable(target));
+    }
+    QVERIFY(HelpTopicAnchor(9999).isEmpty());
+  }
+
+  void aboutWindowHidesWhenItsTimerFires() {
+    TSplashForm about(QStringLiteral("1.3.2c"));
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Quireleaf Player"));
+    QVERIFY(about.lblVersion->text().contains(QStringLiteral("1.3.2c")));
+    QVERIFY(!about.tmrHide.isActive());
+    about.show();
+    QCOMPARE(about.size(), QSize(kSplashFormClientWidth, kSplashFormClientHeight));
+    about.tmrHide.start(10);
+    QTRY_VERIFY(!about.isVisible());
+    QVERIFY(!about.tmrHide.isActive());
   }
 
   void aboutWindowHasItsPanel() {

@@ -1,10 +1,11 @@
+#include "format/TAtomicFile.h"
 #include "tools/authoring/FlyerCompiler.h"
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
 #include "document/FlyerCopy.h"
-#include "document/TAtomicTarget.h"
 #include "document/TFlyerWriter.h"
 #include "elements/ImaAdpcmEncoder.h"
 #include "elements/TCKbSound.h"
@@ -116,6 +117,10 @@ class TCompiler {
     e.Kind = ekImage;
     // The player decodes at the largest width and the largest height of the placements.
     int width = 1, height = 1;
+    // Keyed placements that agree on their colour let the encoder keep the key region exact; a
+    // picture keyed with several colours is coded as an ordinary one.
+    std::optional<TColor> key;
+    bool keysAgree = true;
     for (const std::size_t p : placementsOf_[index]) {
       const TManifestPlacement& placement = m_.Placements[p];
       width = std::max(width, placement.At.Width);
@@ -125,9 +130,13 @@ class TCompiler {
       o.ImageFlags = static_cast<std::int16_t>((placement.Key ? 1 : 0) | (placement.Backdrop ? 4 : 0));
       o.KeyColour = placement.Key.value_or(0);
       e.Occurrences.push_back(o);
+      if (placement.Key) {
+        keysAgree = keysAgree && (!key || *key == *placement.Key);
+        key = placement.Key;
+      }
     }
     const TPictureSource& picture = m_.Elements[index].Picture;
-    e.PictureData = CodePicture(picture.File, width, height, picture.Quality);
+    e.PictureData = CodePicture(picture.File, width, height, picture.Quality, keysAgree ? key : std::nullopt);
   }
 
   void Text(std::size_t index, TElementDesc& e) {
@@ -234,7 +243,7 @@ void BuildFlyer(const fs::path& manifestPath, const std::string& outputPath, con
     return;
   }
   // The plain flyer goes to a scratch file beside the target, removed again once packed.
-  const TAtomicTarget scratch(outputPath);
+  const TAtomicFile scratch(outputPath);
   WriteFlyerFile(flyer, scratch.TempPath());
   PackFlyer(kickstarterPath, scratch.TempPath(), ResourceNameFor(outputPath), outputPath);
 }

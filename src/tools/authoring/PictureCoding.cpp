@@ -6,7 +6,8 @@
 
 namespace qrl {
 
-std::vector<std::uint8_t> CodePicture(const std::filesystem::path& file, int width, int height, int quality) {
+std::vector<std::uint8_t> CodePicture(const std::filesystem::path& file, int width, int height, int quality,
+                                      std::optional<TColor> key) {
   TDib picture = ReadPictureFile(file.string());
   if (picture.Width() != width || picture.Height() != height) {
     CheckedDibSize(width, height);
@@ -14,6 +15,9 @@ std::vector<std::uint8_t> CodePicture(const std::filesystem::path& file, int wid
   }
   TFifEncodeOptions options;
   options.quality = quality;
+  if (key)
+    options.key = TFifKeyColour{static_cast<std::uint8_t>(*key), static_cast<std::uint8_t>(*key >> 8),
+                                static_cast<std::uint8_t>(*key >> 16)};
   return EncodeFif(picture, options);
 }
 

@@ -33,19 +33,21 @@ TStrings LayOutStoredLines(const TTextStyle& style, const TRect& firstPlacement,
   TCKbTekst tekst(context);
   tekst.Font = FontOf(style);
   tekst.ScrollAllowed = style.Scrollable;
-  tekst.Lines = source;
+  tekst.SetLines(source);
   auto& placement = static_cast<TCKbOccTekst&>(tekst.AddOccurrence());
   placement.SetRect(firstPlacement.Left, firstPlacement.Top, firstPlacement.Width, firstPlacement.Height);
 
   if (formatCode < kMeasuredTextFormat) {
     // Older files are not re-flowed on loading, and a scrollable text always scrolls.
-    ReflowLines(SplitParagraphs(source), tekst.Lines, measurer, tekst.Font,
-                style.Scrollable ? kScrollBarAllowance : 0, firstPlacement.Width);
-    return tekst.Lines;
+    TStrings lines;
+    ReflowLines(SplitParagraphs(source), lines, measurer, tekst.Font, style.Scrollable ? kScrollBarAllowance : 0,
+                firstPlacement.Width);
+    return lines;
   }
   MeasureTekst(placement, measurer);
   TStrings laidOut = tekst.Lines;
   const bool windowed = placement.Windowed;
+  tekst.SetLines(laidOut);
   MeasureTekst(placement, measurer);  // what loading the stored lines will decide
   if (!furtherPlacements && placement.Windowed == windowed) return laidOut;
   for (std::string& line : laidOut)

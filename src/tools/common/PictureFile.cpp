@@ -2,7 +2,7 @@
 
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <QFile>
 
 #include <algorithm>
 #include <cctype>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "format/QuireleafException.h"
+#include "format/TAtomicFile.h"
 #include "imaging/CheckMemory.h"
 
 namespace qrl {
@@ -48,12 +49,12 @@ TDib CopyOpaque(const QImage& source) {
   return dib;
 }
 
-void Write(QSaveFile& file, const void* data, std::size_t size) {
+void Write(QFile& file, const void* data, std::size_t size) {
   if (file.write(static_cast<const char*>(data), static_cast<qint64>(size)) != static_cast<qint64>(size))
     throw EFileError("Cannot write " + file.fileName().toStdString() + ": " + file.errorString().toStdString());
 }
 
-void WriteBmp(const TDib& picture, QSaveFile& file) {
+void WriteBmp(const TDib& picture, QFile& file) {
   const auto total = static_cast<std::uint32_t>(14 + picture.Bytes().size());
   const std::uint32_t pixelOffset = 14 + TDib::kHeaderSize;
   std::uint8_t header[14] = {'B', 'M'};
@@ -65,7 +66,7 @@ void WriteBmp(const TDib& picture, QSaveFile& file) {
   Write(file, picture.Bytes().data(), picture.Bytes().size());
 }
 
-void WritePpm(const TDib& picture, QSaveFile& file) {
+void WritePpm(const TDib& picture, QFile& file) {
   const std::string header = "P6\n" + std::to_string(picture.Width()) + " " + std::to_string(picture.Height()) + "\n255\n";
   Write(file, header.data(), header.size());
   std::vector<std::uint8_t> row(static_cast<std::size_t>(picture.Width()) * 3);
@@ -80,7 +81,7 @@ void WritePpm(const TDib& picture, QSaveFile& file) {
   }
 }
 
-void WritePng(const TDib& picture, QSaveFile& file) {
+void WritePng(const TDib& picture, QFile& file) {
   QImageWriter writer(&file, "png");
   if (!writer.write(DibToImage(picture)))
     throw EFileError("Cannot write " + file.fileName().toStdString() + ": " + writer.errorString().toStdString());
@@ -132,16 +133,22 @@ void WritePictureFile(const TDib& picture, const std::string& path) {
   if (!IsPictureFileName(path))
     throw EFileError("Cannot write " + path + ": unknown picture type \"" + ext + "\" (.png, .bmp or .ppm)");
 
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly))
-    throw EFileError("Cannot write " + path + ": " + file.errorString().toStdString());
-  if (ext == ".png")
-    WritePng(picture, file);
-  else if (ext == ".bmp")
-    WriteBmp(picture, file);
-  else
-    WritePpm(picture, file);
-  if (!file.commit()) throw EFileError("Cannot write " + path + ": " + file.errorString().toStdString());
+  TAtomicFile target(path);
+  {
+    QFile file(QString::fromStdString(target.TempPath()));
+    if (!file.open(QIODevice::WriteOnly))
+      throw EFileError("Cannot write " + path + ": " + file.errorString().toStdString());
+    if (ext == ".png")
+      WritePng(picture, file);
+    else if (ext == ".bmp")
+      WriteBmp(picture, file);
+    else
+      WritePpm(picture, file);
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+      throw EFileError("Cannot write " + path + ": " + file.errorString().toStdString());
+  }
+  target.Commit();
 }
 
 }  // namespace qrl

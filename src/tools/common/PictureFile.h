@@ -5,7 +5,7 @@
 #include <QImage>
 #include <string>
 
-#include "imaging/Dib.h"
+#include "format/Dib.h"
 
 namespace qrl {
 

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "document/TAtomicTarget.h"
+#include "format/TAtomicFile.h"
 #include "format/QuireleafException.h"
 #include "format/TAtomicFolder.h"
 #include "imaging/FifLibrary.h"
@@ -53,7 +53,7 @@ int RunExport(const Arguments& args) {
       folder.Commit();
     }
     if (pdf) {
-      TAtomicTarget target(*pdf);
+      TAtomicFile target(*pdf);
       std::vector<std::string> again;  // the web pages reported them already
       ExportPdf(flyer, target.TempPath(), html ? again : dropped);
       target.Commit();

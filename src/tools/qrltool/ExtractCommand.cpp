@@ -4,10 +4,10 @@
 #include <fstream>
 #include <iostream>
 
-#include "document/TAtomicTarget.h"
 #include "elements/TCKbImage.h"
 #include "elements/TCKbSound.h"
 #include "format/QuireleafException.h"
+#include "format/TAtomicFile.h"
 #include "tools/common/PictureFile.h"
 #include "tools/qrltool/ArgumentParser.h"
 #include "tools/qrltool/Command.h"
@@ -16,18 +16,6 @@
 namespace qrl::tool {
 
 namespace {
-
-// The target is replaced only by a complete file.
-void WriteFileAtomically(const std::string& target, const char* data, std::size_t size) {
-  TAtomicTarget file(target);
-  {
-    std::ofstream out(file.TempPath(), std::ios::binary | std::ios::trunc);
-    out.write(data, static_cast<std::streamsize>(size));
-    out.close();
-    if (!out) throw EFileError("Cannot write \"" + target + "\"");
-  }
-  file.Commit();
-}
 
 void CopyFileAtomically(const std::string& source, const std::string& target) {
   std::ifstream in(source, std::ios::binary);

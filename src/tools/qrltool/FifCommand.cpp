@@ -1,8 +1,8 @@
 // qrltool fif: encode pictures as FIF, decode FIF pictures through the decoder library exactly as
 // the player does, and describe FIF files.
 
-#include <QSaveFile>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -17,6 +17,7 @@
 #include "fif/FifEncoder.h"
 #include "fif/FifStatus.h"
 #include "format/QuireleafException.h"
+#include "format/TAtomicFile.h"
 #include "imaging/CheckMemory.h"
 #include "imaging/DecodeFif.h"
 #include "tools/common/PictureFile.h"
@@ -49,12 +50,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
 }
 
 void WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size())) !=
-          static_cast<qint64>(bytes.size()) ||
-      !file.commit())
-    throw EFileError("Cannot write " + path + ": " + file.errorString().toStdString());
+  WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
 // Smooth resampling to the size the picture is to be encoded at.
@@ -63,17 +59,36 @@ TDib Resample(const TDib& picture, int width, int height) {
   return ImageToDib(DibToImage(picture).scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
+// --key RRGGBB (a leading # allowed): the colour the picture will be keyed with.
+std::optional<TFifKeyColour> KeyOption(const TArgumentParser& parser) {
+  const std::optional<std::string> value = parser.Value("--key");
+  if (!value) return std::nullopt;
+  const std::string hex = !value->empty() && (*value)[0] == '#' ? value->substr(1) : *value;
+  if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    throw EUsage("--key takes a colour RRGGBB, not \"" + *value + "\"");
+  const auto rgb = static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
+  return TFifKeyColour{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                       static_cast<std::uint8_t>(rgb)};
+}
+
+std::string KeyText(const TFifKeyColour& key) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", key.red, key.green, key.blue);
+  return text;
+}
+
 int Refused(const std::string& message) {
   std::cerr << "qrltool fif: " << message << "\n";
   return kExitRefused;
 }
 
 int Encode(const Arguments& args) {
-  const TArgumentParser parser(args, {}, {"-o", "--quality", "--width", "--height"});
+  const TArgumentParser parser(args, {}, {"-o", "--quality", "--width", "--height", "--key"});
   const std::string input = parser.Single("input picture");
   const std::string output = parser.Required("-o");
   TFifEncodeOptions options;
   options.quality = parser.Integer("--quality", 1, 100).value_or(kFifDefaultQuality);
+  options.key = KeyOption(parser);
   const auto size = SizeOptions(parser, kFifMaxPictureSide);
 
   std::vector<std::uint8_t> fif;
@@ -145,6 +160,7 @@ nlohmann::json InfoJson(const TFifHeader& h, std::size_t bytes) {
           {"grey", h.grey},
           {"quality", h.quality},
           {"physicalSize", physical},
+          {"key", h.key ? nlohmann::json(KeyText(*h.key)) : nlohmann::json(nullptr)},
           {"luma", PlaneJson(h.luma)},
           {"chroma", h.grey ? nlohmann::json(nullptr) : PlaneJson(h.chroma)}};
 }
@@ -160,6 +176,7 @@ void PrintInfo(const nlohmann::json& info) {
   else
     std::cout << "physical size: " << physical["width"] << " x " << physical["height"] << " x 10^"
               << physical["exponent"] << " " << (physical["unit"] == "m" ? "metres" : "inches") << "\n";
+  if (!info["key"].is_null()) std::cout << "keyed: " << info["key"].get<std::string>() << "\n";
   for (const char* plane : {"luma", "chroma"}) {
     const auto& p = info[plane];
     if (p.is_null()) continue;
@@ -205,15 +222,18 @@ int RunFif(const Arguments& args) {
 extern const TCommand kFifCommand = {
     "fif", "encode, decode and describe FIF pictures",
     "usage: qrltool fif encode IN.png|IN.jpg|IN.bmp -o OUT.fif [--quality Q] [--width W --height H]\n"
+    "                          [--key RRGGBB]\n"
     "       qrltool fif decode IN.fif -o OUT.png|OUT.bmp|OUT.ppm [--width W --height H]\n"
     "       qrltool fif info [--json] IN.fif\n"
     "  encode     compresses a PNG, JPEG or BMP picture (transparency over white)\n"
     "  --quality  1 (smallest file) to 100 (best picture), default 75\n"
+    "  --key      encode for showing keyed with that colour: pixels within 40 of it come out as\n"
+    "             exactly the key, all others clear of it, at every decoding size\n"
     "  --width, --height  encode: resample to that size first; decode: the size to decode at\n"
     "             (default: the picture's own size)\n"
     "  decode     decodes through the FIF decoder library as the player does; the output format\n"
     "             follows the extension\n"
-    "  info       own size, physical size, version, byte size and coding parameters\n"
+    "  info       own size, physical size, key colour, version, byte size and coding parameters\n"
     "  --json     one JSON document on standard output\n",
     RunFif};
 

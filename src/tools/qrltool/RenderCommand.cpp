@@ -5,7 +5,7 @@
 #include <string>
 
 #include "imaging/FifLibrary.h"
-#include "render/FlyerArea.h"
+#include "render/FlyerScale.h"
 #include "render/RenderPage.h"
 #include "render/TScreenDepth.h"
 #include "tools/common/PictureFile.h"

@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QStringEncoder>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "document/Placeholder.h"
 #include "elements/TCKbControl.h"
 #include "format/QuireleafException.h"
 #include "imaging/FifLibrary.h"
@@ -14,7 +16,8 @@
 namespace qrl::tool {
 
 TToolFlyer::TToolFlyer()
-    : flyer_(std::make_unique<TFlyer>(measurer_)), loader_(std::make_unique<TFlyerLoader>(*flyer_, observer_)) {}
+    : flyer_(std::make_unique<TFlyer>(measurer_)),
+      loader_(std::make_unique<TFlyerLoader>(*flyer_, observer_, PlaceholderFolderOf(std::getenv(kPlaceholderDirVariable)))) {}
 
 TToolFlyer::~TToolFlyer() {
   loader_.reset();

@@ -1,4 +1,4 @@
-#include "render/FlyerArea.h"
+#include "render/FlyerScale.h"
 
 #include <algorithm>
 #include <limits>

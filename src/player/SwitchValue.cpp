@@ -1,4 +1,4 @@
-#include "document/SwitchValue.h"
+#include "player/SwitchValue.h"
 
 #include <charconv>
 
@@ -18,6 +18,12 @@ int SwitchValue(const std::vector<std::string>& arguments, char letter) {
     }
   }
   return value;
+}
+
+std::string FlyerArgument(const std::vector<std::string>& arguments) {
+  for (const auto& arg : arguments)
+    if (arg.empty() || arg[0] != '-') return arg;
+  return {};
 }
 
 }  // namespace qrl

@@ -15,7 +15,7 @@
 namespace qrl {
 namespace {
 
-class FifLibrary : public ::testing::Test {
+class FifExports : public ::testing::Test {
  protected:
   void SetUp() override {
     library_ = dlopen(QRL_BINARY_DIR "/bin/" QRL_FIF_LIBRARY_NAME, RTLD_NOW | RTLD_LOCAL);
@@ -58,7 +58,7 @@ class FifLibrary : public ::testing::Test {
   decltype(&StartProgressiveDecompression) progressive_ = nullptr;
 };
 
-TEST_F(FifLibrary, DecodesLikeTheDecoderClass) {
+TEST_F(FifExports, DecodesLikeTheDecoderClass) {
   TFifEncodeOptions options;
   options.physicalSize = TFifPhysicalSize{3, 2, '"', -1};
   const std::vector<std::uint8_t> fif = EncodeFif(test::SyntheticPicture(40, 30), options);
@@ -99,7 +99,7 @@ TEST_F(FifLibrary, DecodesLikeTheDecoderClass) {
   EXPECT_EQ(setBuffer_(handle, fif.data(), 1), fsBadHandle);
 }
 
-TEST_F(FifLibrary, DecompressorsAreIndependent) {
+TEST_F(FifExports, DecompressorsAreIndependent) {
   const std::vector<std::uint8_t> a = EncodeFif(test::SyntheticPicture(12, 9));
   const std::vector<std::uint8_t> b = EncodeFif(test::SyntheticPicture(30, 4, true));
   std::uint32_t ha = 0, hb = 0;
@@ -128,7 +128,7 @@ TEST_F(FifLibrary, DecompressorsAreIndependent) {
   EXPECT_EQ(close_(12345), fsBadHandle);
 }
 
-TEST_F(FifLibrary, BadInputGivesStatuses) {
+TEST_F(FifExports, BadInputGivesStatuses) {
   std::uint32_t handle = 0;
   EXPECT_EQ(open_(nullptr), fsBadArgument);
   ASSERT_EQ(open_(&handle), 0);

@@ -1,4 +1,4 @@
-#include "player/FlyerArea.h"
+#include "player/AreaFitting.h"
 
 #include <algorithm>
 #include <cstdint>

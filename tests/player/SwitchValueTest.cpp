@@ -1,4 +1,4 @@
-#include "document/SwitchValue.h"
+#include "player/SwitchValue.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +29,14 @@ TEST(SwitchValue, MatchingRules) {
   EXPECT_EQ(SwitchValue({"-d", "-r", "-t"}, 's'), -1);
   // A number too large for the value is a conversion failure.
   EXPECT_EQ(SwitchValue({"-p99999999999"}, 'p'), 1);
+}
+
+TEST(FlyerArgument, FirstArgumentNotASwitch) {
+  EXPECT_EQ(FlyerArgument({"-r", "a.qrl", "b.qrl"}), "a.qrl");
+  EXPECT_EQ(FlyerArgument({"-t", "-p3"}), "");
+  EXPECT_EQ(FlyerArgument({}), "");
+  // An empty argument is no switch: it ends the search with nothing to open.
+  EXPECT_EQ(FlyerArgument({"", "a.qrl"}), "");
 }
 
 }  // namespace

@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Preferences, history and links as a reader meets them, under a virtual X server: five flyers
+# opened in turn leave the last four in the settings; after a restart the reader sets a browser in
+# Options, opens the newest flyer from the File menu, and its web link reaches that browser as one
+# unchanged argument, while its link to a script is refused and the script never runs.
+# Usage: scripts/e2e-prefs.sh BUILD_DIR [WINDOW_MANAGER] [SCREENSHOT_PREFIX]
+# Exit status 77 (skipped) when the X tools are not available.
+set -euo pipefail
+
+build=$(cd "${1:?usage: e2e-prefs.sh BUILD_DIR [WINDOW_MANAGER] [SCREENSHOT_PREFIX]}" && pwd)
+manager=${2:-}
+shots=${3:-}
+bin="$build/bin"
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAIL: $*"; [ -f "$work/player.log" ] && cat "$work/player.log"; exit 1; }
+
+for tool in Xvfb xdotool xwininfo; do
+  command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup.sh installs it)"
+done
+[ -z "$manager" ] || command -v "$manager" >/dev/null || skip "$manager is not installed"
+[ -z "$shots" ] || command -v import >/dev/null || skip "import is not installed"
+for program in quireleaf qrltool; do
+  [ -x "$bin/$program" ] || skip "no $program in $bin"
+done
+
+source "$(dirname "$0")/e2e-x.sh"
+start_virtual_x $((40 + ${#manager})) "$manager"
+shot() { [ -z "$shots" ] || import -window root "$shots-$1.png"; }
+
+export QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+mkdir "$TMPDIR"
+conf="$XDG_CONFIG_HOME/Quireleaf/Player.conf"
+
+# A flyer whose left half links to a web page and whose right half to a script beside it.
+address='https://example.org/a b?x=1&y="2";$(touch hacked)'
+cat >"$work/links.json" <<JSON
+{
+  "info": {"Flyer Info": {"Title": "Links"}},
+  "elements": {"area": {"kind": "click"}},
+  "pages": [
+    {"name": "links", "colour": "#FFFFFF", "place": [
+      {"element": "area", "at": [0, 0, 320, 340], "link": "$(sed 's/"/\\"/g' <<<"$address")"},
+      {"element": "area", "at": [320, 0, 320, 340], "link": "evil.sh"}
+    ]}
+  ]
+}
+JSON
+"$bin/qrltool" build "$work/links.json" -o "$work/links.qrl" >/dev/null 2>&1 || skip "qrltool build cannot build the flyer"
+printf '#!/bin/sh\ntouch "%s/script-ran"\n' "$work" >"$work/evil.sh"
+chmod +x "$work/evil.sh"
+cat >"$work/browser" <<SH
+#!/bin/sh
+printf '%s\n' "\$#" "\$@" >>"$work/browser.log"
+SH
+chmod +x "$work/browser"
+
+window=""
+start() {  # ARGS...
+  "$bin/quireleaf" -t "$@" >"$work/player.log" 2>&1 &
+  player=$!
+  pids+=($player)
+  window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$player" --name 'Links|Quireleaf Player' | head -n1)
+  [ -n "$window" ] || fail "the player window did not appear"
+  sleep 1
+}
+focus() { xdotool windowfocus --sync "$window" 2>/dev/null || true; sleep 0.2; }
+quit() {
+  focus
+  xdotool key ctrl+q
+  for _ in $(seq 50); do kill -0 "$player" 2>/dev/null || return 0; sleep 0.1; done
+  fail "the player did not end"
+}
+# The client area on screen, as X Y WIDTH HEIGHT (window managers add a frame around it).
+geometry() {
+  local info
+  info=$(xwininfo -id "$window")
+  X=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+  Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+  HEIGHT=$(sed -n 's/.*Height: *//p' <<<"$info")
+}
+# Clicks at a point of the flyer area (below the menu bar).
+click_flyer() {  # X Y
+  local menu
+  geometry
+  menu=$((HEIGHT - 340 - 30))
+  xdotool mousemove $((X + $1)) $((Y + menu + $2)) click 1
+  sleep 1
+}
+
+# Five flyers in turn.
+for name in one two three four five; do
+  cp "$work/links.qrl" "$work/$name.qrl"
+  start "$work/$name.qrl"
+  quit
+done
+for i in 1 2 3 4; do
+  expected=$(sed -n "$((5 - i + 1))p" <<<$'one\ntwo\nthree\nfour\nfive')
+  grep -qx "file_$i=$work/$expected.qrl" "$conf" || fail "history entry $i is not $expected.qrl: $(cat "$conf")"
+done
+grep -q 'one.qrl' "$conf" && fail "the oldest flyer stayed in the history"
+
+# After a restart: Options > Set..., the browser typed in, OK.
+start
+focus
+xdotool key alt+o
+sleep 0.5
+xdotool key s
+options=$(timeout 10 xdotool search --sync --onlyvisible --name '^Options$' | head -n1)
+[ -n "$options" ] || fail "the Options dialog did not appear"
+sleep 0.5
+xdotool type --delay 10 "$work/browser"
+shot options
+xdotool key Return
+sleep 0.5
+
+# File > 1 opens the newest flyer.
+focus
+xdotool key alt+f
+sleep 0.5
+shot history
+xdotool key 1
+timeout 20 xdotool search --sync --onlyvisible --name '^Links$' >/dev/null || fail "the history item did not open the flyer"
+sleep 1
+
+click_flyer 100 150
+shot weblink
+[ -f "$work/browser.log" ] || fail "the web link did not reach the browser"
+printf '1\n%s\n' "$address" | cmp -s - "$work/browser.log" || fail "the browser got: $(cat "$work/browser.log")"
+
+click_flyer 500 150
+shot refused
+[ -e "$work/script-ran" ] && fail "a link ran a script"
+[ -e "$work/hacked" ] && fail "an address was read by a shell"
+message=$(xdotool search --onlyvisible --name '^Quireleaf Player$' | grep -v "^$window\$" | head -n1 || true)
+[ -n "$message" ] || fail "the refusal was not shown"
+xdotool key Return
+sleep 0.5
+[ "$(wc -l <"$work/browser.log")" = 2 ] || fail "the refused link reached the browser"
+
+# The logo shows the about window; the guide opens with F1.
+geometry
+xdotool mousemove $((X + 20)) $((Y + HEIGHT - 15)) click 1
+about=$(timeout 10 xdotool search --sync --onlyvisible --name '^About Quireleaf Player$' | head -n1 || true)
+[ -n "$about" ] || fail "the logo showed no about window"
+sleep 0.5
+shot about
+xdotool key Return
+sleep 0.5
+focus
+xdotool key F1
+timeout 10 xdotool search --sync --onlyvisible --name '^Quireleaf Player Help$' >/dev/null || fail "F1 showed no help"
+sleep 0.5
+shot help
+
+quit
+grep -qx "DefBrowser=$work/browser" "$conf" || fail "the browser was not stored: $(cat "$conf")"
+echo "e2e-prefs: history, options and links passed${manager:+ under $manager}"

@@ -1,0 +1,19 @@
+#pragma once
+// The last step of rendering: the luma grid and the two half-resolution chroma grids turned into
+// rows of blue-green-red bytes. Chroma sits between luma pixels (at (X + 0.5) / 2 - 0.5 on its
+// grid), so every output pixel blends its nearest chroma pixel 3:1 with the next one.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "fif/FifRender.h"
+
+namespace qrl {
+
+// Rows rowBegin .. rowEnd - 1 of the output, counted from the top: row y of the picture starts at
+// firstRow + (height - 1 - y) * stride.
+void WriteGreyRows(const TFifGrid& luma, std::uint8_t* firstRow, std::ptrdiff_t stride, int rowBegin, int rowEnd);
+void WriteColourRows(const TFifGrid& luma, const TFifGrid& cb, const TFifGrid& cr, std::uint8_t* firstRow,
+                     std::ptrdiff_t stride, int rowBegin, int rowEnd);
+
+}  // namespace qrl
