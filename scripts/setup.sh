@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libxcb1-dev qt6-multimedia-dev libqt6svg6
   fonts-liberation xdg-utils desktop-file-utils shared-mime-info libfile-mimeinfo-perl
-  xvfb xdotool x11-apps imagemagick openbox python3 poppler-utils
+  xvfb xdotool x11-apps imagemagick openbox python3 poppler-utils chromium
 )
 
 missing=()

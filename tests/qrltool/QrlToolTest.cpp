@@ -150,6 +150,39 @@ TEST_F(QrlToolTest, RefusedFlyersGiveThePlayersLineAndStatusOne) {
   EXPECT_TRUE(TempFolderEmpty());
 }
 
+TEST_F(QrlToolTest, ExportWritesBothOutputsOrNothingAndLeavesForeignFoldersAlone) {
+  const std::string flyer = WriteSampleFlyer();
+  TRun run = Run("export '" + flyer + "' --html '" + File("web") + "' --pdf '" + File("out.pdf") + "'");
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_TRUE(std::filesystem::exists(File("web/page2.html")));
+  EXPECT_EQ(Slurp(File("out.pdf")).substr(0, 5), "%PDF-");
+  // Exporting again replaces the earlier export.
+  std::ofstream(File("web/stale.txt")) << "from before";
+  EXPECT_EQ(Run("export '" + flyer + "' --html '" + File("web") + "'").Status, 0);
+  EXPECT_FALSE(std::filesystem::exists(File("web/stale.txt")));
+
+  std::string bytes = Slurp(flyer);
+  bytes[bytes.size() - 3] ^= 0x55;
+  std::ofstream(File("damaged.qrl"), std::ios::binary) << bytes;
+  run = Run("export '" + File("damaged.qrl") + "' --html '" + File("web2") + "' --pdf '" + File("out2.pdf") + "'");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Err, "Error 4100 has occurred during file access.\n");
+  EXPECT_FALSE(std::filesystem::exists(File("web2")));
+  EXPECT_FALSE(std::filesystem::exists(File("out2.pdf")));
+
+  std::filesystem::create_directory(File("mine"));
+  std::ofstream(File("mine/letter.txt")) << "keep me";
+  run = Run("export '" + flyer + "' --html '" + File("mine") + "'");
+  EXPECT_EQ(run.Status, 2);
+  EXPECT_NE(run.Err.find("holds no earlier export"), std::string::npos);
+  EXPECT_EQ(Slurp(File("mine/letter.txt")), "keep me");
+  EXPECT_EQ(Run("export '" + flyer + "'").Status, 2);
+  // Nothing half-made stays beside the targets, nothing in the temporary folder.
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(File("web")).parent_path()))
+    EXPECT_EQ(entry.path().filename().string().find(".QRL"), std::string::npos) << entry.path();
+  EXPECT_TRUE(TempFolderEmpty());
+}
+
 TEST_F(QrlToolTest, NoteSetWritesACopyThatCarriesTheNewNote) {
   const std::string flyer = WriteSampleFlyer();
   std::ofstream(File("note.txt")) << "Dear reader,\ncaf\u00e9 at noon\n";

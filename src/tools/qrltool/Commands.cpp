@@ -10,9 +10,10 @@ extern const TCommand kUnpackCommand;
 extern const TCommand kFifCommand;
 extern const TCommand kRenderCommand;
 extern const TCommand kBuildCommand;
+extern const TCommand kExportCommand;
 
 const std::vector<TCommand>& Commands() {
-  static const std::vector<TCommand> commands = {kInfoCommand, kRenderCommand, kExtractCommand, kNoteCommand, kBuildCommand, kPackCommand,
+  static const std::vector<TCommand> commands = {kInfoCommand, kRenderCommand, kExtractCommand, kNoteCommand, kBuildCommand, kExportCommand, kPackCommand,
                                                  kUnpackCommand, kFifCommand};
   return commands;
 }
