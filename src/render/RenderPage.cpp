@@ -12,7 +12,7 @@
 #include "imaging/CheckMemory.h"
 #include "render/CheckDC.h"
 #include "render/DibImage.h"
-#include "render/FlyerArea.h"
+#include "render/FlyerScale.h"
 #include "render/PagePalette.h"
 #include "render/PaintImage.h"
 #include "render/PaintOccurrence.h"
