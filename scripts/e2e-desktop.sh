@@ -10,18 +10,12 @@ set -euo pipefail
 build=$(cd "${1:?usage: e2e-desktop.sh BUILD_DIR [WINDOW_MANAGER]}" && pwd)
 manager=${2:-}
 bin="$build/bin"
-skip() { echo "SKIPPED: $*"; exit 77; }
-fail() { echo "FAIL: $*"; [ -f "$work/player.log" ] && cat "$work/player.log"; exit 1; }
-
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup.sh installs it)"
-done
-[ -z "$manager" ] || command -v "$manager" >/dev/null || skip "$manager is not installed"
+source "$(dirname "$0")/e2e-x.sh"
+require_x_tools "$manager" Xvfb xdotool
 for program in quireleaf qrltool quirekick.exe e2e_flyer_writer; do
   [ -x "$bin/$program" ] || skip "no $program in $bin"
 done
 
-source "$(dirname "$0")/e2e-x.sh"
 # Runs with and without a window manager start their search apart, so that they seldom meet.
 start_virtual_x $((60 + ${#manager})) "$manager"
 

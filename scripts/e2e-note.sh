@@ -10,20 +10,14 @@ build=$(cd "${1:?usage: e2e-note.sh BUILD_DIR [WINDOW_MANAGER] [SCREENSHOT.png]}
 manager=${2:-}
 screenshot=${3:-}
 bin="$build/bin"
-skip() { echo "SKIPPED: $*"; exit 77; }
-fail() { echo "FAIL: $*"; [ -f "$work/player.log" ] && cat "$work/player.log"; exit 1; }
-
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup.sh installs it)"
-done
-[ -z "$manager" ] || command -v "$manager" >/dev/null || skip "$manager is not installed"
+source "$(dirname "$0")/e2e-x.sh"
+require_x_tools "$manager" Xvfb xdotool
 [ -z "$screenshot" ] || command -v import >/dev/null || skip "import is not installed"
 for program in quireleaf qrltool; do
   [ -x "$bin/$program" ] || skip "no $program in $bin"
 done
 [ -f "$build/examples/demo.qrl" ] || skip "no demo flyer in $build/examples"
 
-source "$(dirname "$0")/e2e-x.sh"
 # Runs with and without a window manager start their search apart, so that they seldom meet.
 start_virtual_x $((50 + ${#manager})) "$manager"
 

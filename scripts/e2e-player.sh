@@ -9,11 +9,8 @@ set -euo pipefail
 
 build=${1:?usage: e2e-player.sh BUILD_DIR}
 bin="$build/bin"
-skip() { echo "SKIPPED: $*"; exit 77; }
-
-for tool in Xvfb xdotool xwininfo import compare; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup.sh installs it)"
-done
+source "$(dirname "$0")/e2e-x.sh"
+require_x_tools "" Xvfb xdotool xwininfo import compare
 [ -x "$bin/quireleaf" ] || skip "no player in $bin"
 [ -x "$bin/e2e_flyer_writer" ] || skip "no flyer writer in $bin"
 demo="$build/examples/demo.qrl"
@@ -49,14 +46,7 @@ export DISPLAY=":$display"
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 window=""
-geometry() {  # sets X Y W H of the window's client area
-  local info
-  info=$(xwininfo -id "$window")
-  X=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
-  Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
-  W=$(sed -n 's/.*Width: *//p' <<<"$info")
-  H=$(sed -n 's/.*Height: *//p' <<<"$info")
-}
+geometry() { client_geometry "$window"; }  # sets X Y W H of the window's client area
 # The flyer area (640 x 340) lies above the 30-pixel nav bar, below the menu bar if any.
 same_page() {  # EXPECTED NAME
   local diff

@@ -11,19 +11,13 @@ build=$(cd "${1:?usage: e2e-prefs.sh BUILD_DIR [WINDOW_MANAGER] [SCREENSHOT_PREF
 manager=${2:-}
 shots=${3:-}
 bin="$build/bin"
-skip() { echo "SKIPPED: $*"; exit 77; }
-fail() { echo "FAIL: $*"; [ -f "$work/player.log" ] && cat "$work/player.log"; exit 1; }
-
-for tool in Xvfb xdotool xwininfo; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup.sh installs it)"
-done
-[ -z "$manager" ] || command -v "$manager" >/dev/null || skip "$manager is not installed"
+source "$(dirname "$0")/e2e-x.sh"
+require_x_tools "$manager" Xvfb xdotool xwininfo
 [ -z "$shots" ] || command -v import >/dev/null || skip "import is not installed"
 for program in quireleaf qrltool; do
   [ -x "$bin/$program" ] || skip "no $program in $bin"
 done
 
-source "$(dirname "$0")/e2e-x.sh"
 start_virtual_x $((40 + ${#manager})) "$manager"
 shot() { [ -z "$shots" ] || import -window root "$shots-$1.png"; }
 
@@ -72,19 +66,11 @@ quit() {
   for _ in $(seq 50); do kill -0 "$player" 2>/dev/null || return 0; sleep 0.1; done
   fail "the player did not end"
 }
-# The client area on screen, as X Y WIDTH HEIGHT (window managers add a frame around it).
-geometry() {
-  local info
-  info=$(xwininfo -id "$window")
-  X=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
-  Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
-  HEIGHT=$(sed -n 's/.*Height: *//p' <<<"$info")
-}
 # Clicks at a point of the flyer area (below the menu bar).
 click_flyer() {  # X Y
   local menu
-  geometry
-  menu=$((HEIGHT - 340 - 30))
+  client_geometry "$window"
+  menu=$((H - 340 - 30))
   xdotool mousemove $((X + $1)) $((Y + menu + $2)) click 1
   sleep 1
 }
@@ -140,8 +126,8 @@ sleep 0.5
 [ "$(wc -l <"$work/browser.log")" = 2 ] || fail "the refused link reached the browser"
 
 # The logo shows the about window; the guide opens with F1.
-geometry
-xdotool mousemove $((X + 20)) $((Y + HEIGHT - 15)) click 1
+client_geometry "$window"
+xdotool mousemove $((X + 20)) $((Y + H - 15)) click 1
 about=$(timeout 10 xdotool search --sync --onlyvisible --name '^About Quireleaf Player$' | head -n1 || true)
 [ -n "$about" ] || fail "the logo showed no about window"
 sleep 0.5
