@@ -16,14 +16,13 @@ require_x_tools "" Xvfb xdotool xwininfo import compare
 demo="$build/examples/demo.qrl"
 [ -f "$demo" ] || skip "no demo flyer in $build/examples"
 
-work=$(mktemp -d)
-pids=()
+start_virtual_x ""
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   [ -n "${E2E_KEEP:-}" ] && cp -r "$work" "$E2E_KEEP"; rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL ($session): $*"; [ -f "$work/player.log" ] && cat "$work/player.log"; exit 1; }
+fail() { echo "FAIL (${session:-setup}): $*"; [ -f "$work/player.log" ] && cat "$work/player.log"; exit 1; }
 
 flyer="$work/e2e.qrl"
 "$bin/e2e_flyer_writer" "$flyer"
@@ -37,13 +36,6 @@ for page in 1 2 3; do render "$demo" "$page" "$work/demo$page.png"; done
 # (so that it does not hand its flyer to another player of the same user).
 mkdir -m 700 "$work/tmp" "$work/runtime"
 export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-
-display=99
-while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$display"
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 window=""
 geometry() { client_geometry "$window"; }  # sets X Y W H of the window's client area
@@ -66,7 +58,7 @@ start() {  # TITLE ARGS...
   "$bin/quireleaf" "$@" >"$work/player.log" 2>&1 &
   player=$!
   pids+=($player)
-  window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$title\$" | head -n1)
+  window=$(wait_window 20 --name "^$title\$" || true)
   [ -n "$window" ] || fail "the player window did not appear"
   sleep 1.5
   xdotool windowactivate "$window" 2>/dev/null || xdotool windowfocus "$window"

@@ -18,7 +18,7 @@ for program in quireleaf qrltool; do
   [ -x "$bin/$program" ] || skip "no $program in $bin"
 done
 
-start_virtual_x $((40 + ${#manager})) "$manager"
+start_virtual_x "$manager"
 shot() { [ -z "$shots" ] || import -window root "$shots-$1.png"; }
 
 export QT_QPA_PLATFORM=xcb
@@ -55,8 +55,11 @@ start() {  # ARGS...
   "$bin/quireleaf" -t "$@" >"$work/player.log" 2>&1 &
   player=$!
   pids+=($player)
-  window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$player" --name 'Links|Quireleaf Player' | head -n1)
-  [ -n "$window" ] || fail "the player window did not appear"
+  window=$(wait_window 20 --pid "$player" --name 'Links|Quireleaf Player' || true)
+  if [ -z "$window" ]; then
+    kill -0 "$player" 2>/dev/null || { status=0; wait "$player" || status=$?; fail "the player ($*) ended with status $status before its window appeared"; }
+    fail "the player window ($*) did not appear; windows: $(xdotool search --name . getwindowname %@ 2>&1 | tr '\n' ';')"
+  fi
   sleep 1
 }
 focus() { xdotool windowfocus --sync "$window" 2>/dev/null || true; sleep 0.2; }
@@ -93,7 +96,7 @@ focus
 xdotool key alt+o
 sleep 0.5
 xdotool key s
-options=$(timeout 10 xdotool search --sync --onlyvisible --name '^Options$' | head -n1)
+options=$(wait_window 10 --name '^Options$' || true)
 [ -n "$options" ] || fail "the Options dialog did not appear"
 sleep 0.5
 xdotool type --delay 10 "$work/browser"
@@ -107,7 +110,7 @@ xdotool key alt+f
 sleep 0.5
 shot history
 xdotool key 1
-timeout 20 xdotool search --sync --onlyvisible --name '^Links$' >/dev/null || fail "the history item did not open the flyer"
+wait_window 20 --name '^Links$' >/dev/null || fail "the history item did not open the flyer"
 sleep 1
 
 click_flyer 100 150
@@ -119,7 +122,7 @@ click_flyer 500 150
 shot refused
 [ -e "$work/script-ran" ] && fail "a link ran a script"
 [ -e "$work/hacked" ] && fail "an address was read by a shell"
-message=$(xdotool search --onlyvisible --name '^Quireleaf Player$' | grep -v "^$window\$" | head -n1 || true)
+message=$(xdotool search --onlyvisible --name '^Quireleaf Player$' 2>/dev/null | grep -v "^$window\$" | head -n1 || true)
 [ -n "$message" ] || fail "the refusal was not shown"
 xdotool key Return
 sleep 0.5
@@ -128,7 +131,7 @@ sleep 0.5
 # The logo shows the about window; the guide opens with F1.
 client_geometry "$window"
 xdotool mousemove $((X + 20)) $((Y + H - 15)) click 1
-about=$(timeout 10 xdotool search --sync --onlyvisible --name '^About Quireleaf Player$' | head -n1 || true)
+about=$(wait_window 10 --name '^About Quireleaf Player$' || true)
 [ -n "$about" ] || fail "the logo showed no about window"
 sleep 0.5
 shot about
@@ -136,7 +139,7 @@ xdotool key Return
 sleep 0.5
 focus
 xdotool key F1
-timeout 10 xdotool search --sync --onlyvisible --name '^Quireleaf Player Help$' >/dev/null || fail "F1 showed no help"
+wait_window 10 --name '^Quireleaf Player Help$' >/dev/null || fail "F1 showed no help"
 sleep 0.5
 shot help
 
