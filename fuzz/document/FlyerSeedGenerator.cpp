@@ -1,5 +1,8 @@
-// Writes the seed corpus of flyer_loader_fuzzer into the folder given as the only argument:
-// small valid flyers using every block and element kind, and damaged variants of them.
+// Writes the seed corpus of flyer_loader_fuzzer into the folder given as the last argument:
+// small valid flyers using every block and element kind, damaged variants of them, and the
+// crafted flyers that once made the loader take minutes or gigabytes.
+//   flyer_loader_fuzzer_seeds FOLDER
+//   flyer_loader_fuzzer_seeds --crafted SCALE FOLDER   only the crafted flyers, SCALE times larger
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,12 +10,14 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/FlyerDescription.h"
 #include "document/TFlyerWriter.h"
 #include "fif/FifEncoder.h"
 #include "format/Packing.h"
+#include "support/CraftedFlyers.h"
 
 namespace {
 
@@ -23,13 +28,6 @@ TOccurrenceDesc At(std::int32_t left, std::int32_t top, std::int32_t width, std:
   o.Layout = layout;
   o.Placement = {left, top, width, height};
   return o;
-}
-
-TBytes SmallPicture() {
-  TDib picture(8, 6);
-  for (int y = 0; y < 6; ++y)
-    for (int x = 0; x < 8 * 3; ++x) picture.ScanLine(y)[x] = static_cast<std::uint8_t>(x * 10 + y * 40);
-  return EncodeFif(picture);
 }
 
 // A flyer with every block and element kind, in both occurrence layouts.
@@ -47,7 +45,7 @@ TFlyerDesc FullFlyer(std::uint16_t formatCode, bool extended) {
   image.Kind = ekImage;
   image.Id = 1;
   image.Extended = extended;
-  image.PictureData = SmallPicture();
+  image.PictureData = test::crafted::TinyPicture();
   image.Occurrences = {At(0, 0, 64, 48), At(10, 10, 32, 24, 1), At(0, 0, 16, 16)};
   image.Occurrences[1].ImageFlags = 1;
   image.Occurrences[1].KeyColour = 0x00FF00;
@@ -129,16 +127,27 @@ void WriteFile(const std::string& path, const std::vector<char>& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+void WriteCrafted(const std::filesystem::path& folder, int scale) {
+  for (const test::TCraftedFlyer& crafted : test::CraftedFlyers()) {
+    const std::string suffix = scale == 1 ? "" : "-x" + std::to_string(scale);
+    WriteFlyerFile(crafted.Make(scale), (folder / (std::string(crafted.Name) + suffix + ".qrl")).string());
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+  const bool craftedOnly = argc == 4 && std::string_view(argv[1]) == "--crafted";
+  const int scale = craftedOnly ? std::atoi(argv[2]) : 1;
+  if ((argc != 2 && !craftedOnly) || scale < 1 || scale > 100) {
+    std::fprintf(stderr, "usage: %s [--crafted SCALE] OUTPUT_FOLDER\n", argv[0]);
     return 2;
   }
-  const std::filesystem::path folder = argv[1];
+  const std::filesystem::path folder = argv[argc - 1];
   try {
     std::filesystem::create_directories(folder);
+    WriteCrafted(folder, scale);
+    if (craftedOnly) return 0;
     const auto file = [&](const std::string& name) { return (folder / name).string(); };
 
     WriteFlyerFile(FullFlyer(106, false), file("full.qrl"));

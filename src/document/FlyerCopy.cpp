@@ -14,13 +14,17 @@ namespace {
 
 constexpr std::int64_t kMagicSize = 8;
 
-void CopyWithNote(const std::string& sourcePath, const std::string& copyPath, const TStrings& noteLines,
-                  const TNoteBounds& noteBounds) {
-  TQLStream source(sourcePath, TOpenMode::fmOpenRead);
-  const TFlyerRegion region = LocateFlyerData(source, IsKickstarterName(sourcePath));
+std::string ChangeFileExt(const std::string& name, const std::string& extension) {
+  return name.substr(0, name.size() - ExtractFileExt(name).size()) + extension;
+}
+
+}  // namespace
+
+void CopyFlyerWithNote(TQLStream& source, TQLStream& target, const TStrings& noteLines,
+                       const TNoteBounds& noteBounds) {
+  const TFlyerRegion region = LocateFlyerData(source, IsKickstarterName(source.FileName()));
   CheckMagic(source);
   source.Seek(region.Start, TSeekOrigin::soBeginning);
-  TQLStream target(copyPath, TOpenMode::fmCreate);
   target.CopyFrom(source, kMagicSize);
   source.CopyBlockTo(target);
 
@@ -47,12 +51,6 @@ void CopyWithNote(const std::string& sourcePath, const std::string& copyPath, co
   }
 }
 
-std::string ChangeFileExt(const std::string& name, const std::string& extension) {
-  return name.substr(0, name.size() - ExtractFileExt(name).size()) + extension;
-}
-
-}  // namespace
-
 void WriteFlyerCopy(const std::string& sourcePath, const std::string& targetPath, const TStrings& noteLines,
                     const TNoteBounds& noteBounds, const std::string& kickstarterPath) {
   const bool packed = IsKickstarterName(targetPath);
@@ -61,7 +59,11 @@ void WriteFlyerCopy(const std::string& sourcePath, const std::string& targetPath
     throw EQuireleafException(kNoKickstarterMessage);
 
   TAtomicFile copy(targetPath);
-  CopyWithNote(sourcePath, copy.TempPath(), noteLines, noteBounds);
+  {
+    TQLStream source(sourcePath, TOpenMode::fmOpenRead);
+    TQLStream target(copy.TempPath(), TOpenMode::fmCreate);
+    CopyFlyerWithNote(source, target, noteLines, noteBounds);
+  }
   if (!packed) {
     copy.Commit();
     return;

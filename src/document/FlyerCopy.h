@@ -11,6 +11,13 @@ namespace qrl {
 
 inline constexpr const char* kNoKickstarterMessage = "Could not find Kickstarter application";
 
+// Writes at target's position the flyer read from source (a packed one when source's file name
+// ends in ".EXE") with every block unchanged, except that the first note block is replaced by
+// one holding noteLines and noteBounds (appended at the end when the flyer has none), and later
+// note blocks are dropped: the copy has exactly one note block.
+void CopyFlyerWithNote(TQLStream& source, TQLStream& target, const TStrings& noteLines,
+                       const TNoteBounds& noteBounds);
+
 // Copies every block of the flyer in sourcePath unchanged, except that the first note block is
 // replaced by one holding noteLines and noteBounds (appended at the end when the flyer has
 // none), and later note blocks are dropped: the copy has exactly one note block. The target is

@@ -229,26 +229,36 @@ void TFlyerWriter::WriteRaw(const TRawBlockDesc& raw) {
   stream_.EndBlock();
 }
 
-void WriteFlyerFile(const TFlyerDesc& flyer, const std::string& path) {
+void WriteFlyer(const TFlyerDesc& flyer, TQLStream& stream) {
   int elements = 0;
   int pages = 0;
   for (const auto& block : flyer.Blocks) {
     elements += std::holds_alternative<TElementDesc>(block);
     pages += std::holds_alternative<TPageDesc>(block);
   }
+  TFlyerWriter writer(stream);
+  writer.WriteStart(flyer.Header);
+  for (const auto& block : flyer.Blocks) {
+    if (const auto* info = std::get_if<TInfoDesc>(&block))
+      writer.WriteInfo(*info, elements, pages > 0 ? pages - 1 : 0);
+    else
+      writer.WriteBlock(block);
+  }
+}
+
+void WriteFlyerFile(const TFlyerDesc& flyer, const std::string& path) {
   TAtomicFile target(path);
   {
     TQLStream stream(target.TempPath(), TOpenMode::fmCreate);
-    TFlyerWriter writer(stream);
-    writer.WriteStart(flyer.Header);
-    for (const auto& block : flyer.Blocks) {
-      if (const auto* info = std::get_if<TInfoDesc>(&block))
-        writer.WriteInfo(*info, elements, pages > 0 ? pages - 1 : 0);
-      else
-        writer.WriteBlock(block);
-    }
+    WriteFlyer(flyer, stream);
   }
   target.Commit();
+}
+
+TBytes FlyerBytes(const TFlyerDesc& flyer) {
+  TQLStream stream(TBytes{}, "flyer.qrl");
+  WriteFlyer(flyer, stream);
+  return *stream.MemoryBytes();
 }
 
 }  // namespace qrl

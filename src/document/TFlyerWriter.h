@@ -40,8 +40,12 @@ class TFlyerWriter {
   std::uint16_t formatCode_ = 16;
 };
 
-// Writes the whole described flyer to path: into a temporary file beside it first, renamed
-// over path only when complete.
+// Writes the whole described flyer at the stream's position, the information block declaring
+// the real counts of elements and pages unless it declares its own.
+void WriteFlyer(const TFlyerDesc& flyer, TQLStream& stream);
+// The same to path: into a temporary file beside it first, renamed over path only when complete.
 void WriteFlyerFile(const TFlyerDesc& flyer, const std::string& path);
+// The same into memory: the bytes of the flyer file.
+TBytes FlyerBytes(const TFlyerDesc& flyer);
 
 }  // namespace qrl
