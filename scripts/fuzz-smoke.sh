@@ -4,6 +4,10 @@
 # A fuzzer BUILD_DIR/bin/NAME_fuzzer starts from the seeds that its generator writes into the
 # folder given as its argument, when one exists: BUILD_DIR/bin/NAME_fuzzer_seeds, or
 # BUILD_DIR/bin/make_PREFIX_seeds where PREFIX is NAME up to its first "_".
+# Every seed is first run once whole (fuzzing reads corpus files only up to its length limit,
+# at most 1 MB unless told), then the fuzzer runs from them. Both under the same limits: a unit that takes longer than
+# FUZZ_TIMEOUT seconds, or a process above FUZZ_RSS_MB megabytes (ASan's own memory included),
+# is a finding; the crafted flyers among the loader's seeds once took minutes or gigabytes.
 # FUZZ_SECONDS overrides the time per fuzzer (default 60).
 set -euo pipefail
 
@@ -14,6 +18,8 @@ fi
 build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
+timeout=${FUZZ_TIMEOUT:-5}
+rss=${FUZZ_RSS_MB:-512}
 work="$build/fuzz-smoke"
 rm -rf "$work"
 mkdir -p "$work"
@@ -43,11 +49,25 @@ for fuzzer in "${fuzzers[@]}"; do
     fi
   done
   log="$work/$name/fuzz.log"
-  echo "== $name: ${seconds} s, $(ls "$corpus" | wc -l) seeds"
+  seeds=("$corpus"/*)
+  echo "== $name: ${#seeds[@]} seeds replayed, then ${seconds} s of fuzzing (-timeout=$timeout -rss_limit_mb=$rss)"
   set +e
-  (cd "$work/$name" && "$fuzzer" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2560 \
-    -print_final_stats=1 -artifact_prefix="$artifacts" "$corpus" >"$log" 2>&1)
-  status=$?
+  status=0
+  if [[ ${#seeds[@]} -gt 0 ]]; then
+    largest=$(stat -c %s "${seeds[@]}" | sort -n | tail -1)
+    (cd "$work/$name" && "$fuzzer" -runs=0 -max_len="$largest" -timeout="$timeout" -rss_limit_mb="$rss" \
+      -artifact_prefix="$artifacts" "$corpus" >"$work/$name/seeds.log" 2>&1)
+    status=$?
+    echo "   seeds: $(grep -o 'INITED.*' "$work/$name/seeds.log" | head -1), exit status $status"
+    if [[ $status -ne 0 ]]; then
+      log="$work/$name/seeds.log"
+    fi
+  fi
+  if [[ $status -eq 0 ]]; then
+    (cd "$work/$name" && "$fuzzer" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb="$rss" \
+      -print_final_stats=1 -artifact_prefix="$artifacts" "$corpus" >"$log" 2>&1)
+    status=$?
+  fi
   set -e
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)

@@ -294,40 +294,65 @@ class TGridRenderer {
   std::vector<float> samples_;
 };
 
-// Tent weights over a radius of half a plane pixel plus half a grid pixel: none at or below the
-// nominal size, a softening of about one plane pixel when enlarged.
-std::vector<float> TentWeights(TFifRatio r) {
-  const double radius = 0.5 * static_cast<double>(r.num) / static_cast<double>(r.den) + 0.5;
-  std::vector<float> w;
-  for (int d = 0; d < radius; ++d) w.push_back(static_cast<float>(1.0 - d / radius));
-  return w;
-}
-
 // Enlarged pictures would otherwise show each small block as a hard-edged patch; softening over
-// one plane pixel makes them blend the way the nominal-size picture does.
+// one plane pixel makes them blend the way the nominal-size picture does. The tent has weights
+// 1 - d / radius for every whole distance d below the radius (half a plane pixel plus half a grid
+// pixel: none at or below the nominal size), edges repeated. Running sums over the padded line
+// give every output in constant time, so a tiny picture enlarged a thousandfold costs no more
+// per pixel than one enlarged twice.
+class TTentFilter {
+ public:
+  explicit TTentFilter(TFifRatio r)
+      : radius_(0.5 * static_cast<double>(r.num) / static_cast<double>(r.den) + 0.5),
+        taps_(static_cast<int>(std::ceil(radius_))) {
+    norm_ = 1.0;
+    for (int d = 1; d < taps_; ++d) norm_ += 2.0 * (1.0 - d / radius_);
+  }
+
+  bool Softens() const { return taps_ >= 2; }
+
+  // Filters the n values first[0], first[step], ... in place.
+  void Apply(float* first, std::ptrdiff_t step, int n) {
+    const int pad = taps_ - 1;
+    const std::size_t padded = static_cast<std::size_t>(n) + 2 * static_cast<std::size_t>(pad);
+    sums_.assign(padded + 1, 0.0);
+    moments_.assign(padded + 1, 0.0);
+    for (std::size_t k = 0; k < padded; ++k) {
+      const int i = std::clamp(static_cast<int>(k) - pad, 0, n - 1);
+      const double v = first[i * step];
+      sums_[k + 1] = sums_[k] + v;
+      moments_[k + 1] = moments_[k] + static_cast<double>(k) * v;
+    }
+    for (int i = 0; i < n; ++i) {
+      // Centre k in the padded line; the window k - pad .. k + pad.
+      const std::size_t k = static_cast<std::size_t>(i + pad);
+      const std::size_t lo = k - static_cast<std::size_t>(pad);
+      const std::size_t hi = k + static_cast<std::size_t>(pad) + 1;
+      const double kd = static_cast<double>(k);
+      const double right = (moments_[hi] - moments_[k + 1]) - kd * (sums_[hi] - sums_[k + 1]);
+      const double left = kd * (sums_[k] - sums_[lo]) - (moments_[k] - moments_[lo]);
+      const double sum = (sums_[hi] - sums_[lo]) - (right + left) / radius_;
+      first[i * step] = static_cast<float>(sum / norm_);
+    }
+  }
+
+ private:
+  double radius_;
+  int taps_;
+  double norm_;
+  std::vector<double> sums_;     // of the padded line's values up to each position
+  std::vector<double> moments_;  // of position times value
+};
+
 void Soften(TFifGrid& grid, TFifRatio sx, TFifRatio sy) {
-  const std::vector<float> wx = TentWeights(sx);
-  const std::vector<float> wy = TentWeights(sy);
-  if (wx.size() < 2 && wy.size() < 2) return;
+  TTentFilter across(sx);
+  TTentFilter down(sy);
   const int w = grid.width;
   const int h = grid.height;
-  std::vector<float> line(static_cast<std::size_t>(std::max(w, h)));
-  const auto filter = [&](const std::vector<float>& weights, float* first, std::ptrdiff_t step, int n) {
-    if (weights.size() < 2) return;
-    for (int i = 0; i < n; ++i) line[i] = first[i * step];
-    const int taps = static_cast<int>(weights.size());
-    for (int i = 0; i < n; ++i) {
-      float sum = weights[0] * line[i];
-      float norm = weights[0];
-      for (int d = 1; d < taps; ++d) {
-        sum += weights[d] * (line[std::max(0, i - d)] + line[std::min(n - 1, i + d)]);
-        norm += 2.0f * weights[d];
-      }
-      first[i * step] = sum / norm;
-    }
-  };
-  for (int y = 0; y < h; ++y) filter(wx, &grid.pixels[static_cast<std::size_t>(y) * w], 1, w);
-  for (int x = 0; x < w; ++x) filter(wy, &grid.pixels[static_cast<std::size_t>(x)], w, h);
+  if (across.Softens())
+    for (int y = 0; y < h; ++y) across.Apply(&grid.pixels[static_cast<std::size_t>(y) * w], 1, w);
+  if (down.Softens())
+    for (int x = 0; x < w; ++x) down.Apply(&grid.pixels[static_cast<std::size_t>(x)], w, h);
 }
 
 }  // namespace

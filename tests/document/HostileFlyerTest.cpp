@@ -73,7 +73,7 @@ TEST(HostileFlyer, OneLongLineIsWrappedMeasuringEachCharacterAFewTimesOnly) {
   EXPECT_LT(load.Measurer().Characters(), 64 * text);
   // Nearly a word a line, none of them starting with the space it was broken at.
   const TStrings& lines = TextPlacement(tekst, 0).Tekst().Lines;
-  EXPECT_GT(lines.size(), 800u);
+  EXPECT_GT(lines.size(), 2000u);
   for (const std::string& line : lines) {
     ASSERT_FALSE(line.empty());
     EXPECT_NE(line.front(), ' ');

@@ -86,5 +86,34 @@ TEST(FifRender, OwnSizeReachesTheConvergedAttractor) {
   }
 }
 
+TEST(FifRender, EnlargedPicturesAreSoftenedByATentOverOnePlanePixelAtAnyScale) {
+  // A dark and a light flat block side by side, enlarged up to a thousandfold: the edge between
+  // them is the step filtered by weights 1 - d / radius, edges repeated, as a plain sum gives it.
+  TFifPlane plane;
+  plane.width = 2;
+  plane.height = 1;
+  plane.blocks = {{0, 0, 1, 1, 0, 10, 0, 0, 0, 0}, {1, 0, 1, 1, 0, 100, 0, 0, 0, 0}};
+  const TFifPlaneParams params;
+  for (int scale : {3, 40, 1000}) {
+    SCOPED_TRACE(scale);
+    const int w = 2 * scale;
+    const TFifGrid grid = RenderPlane(plane, params, w, 1, {scale, 1}, {1, 1});
+    const double radius = 0.5 * scale + 0.5;
+    const auto step = [&](int x) { return std::clamp(x, 0, w - 1) < scale ? 20.0 : 200.0; };
+    double worst = 0.0;
+    for (int x = 0; x < w; ++x) {
+      double sum = step(x);
+      double norm = 1.0;
+      for (int d = 1; d < radius; ++d) {
+        sum += (1.0 - d / radius) * (step(x - d) + step(x + d));
+        norm += 2.0 * (1.0 - d / radius);
+      }
+      worst = std::max(worst, std::abs(grid.At(x, 0) - sum / norm));
+    }
+    EXPECT_LT(worst, 1e-3);
+    EXPECT_NEAR(grid.At(scale / 2, 0) + grid.At(w - 1 - scale / 2, 0), 220.0f, 1e-3);
+  }
+}
+
 }  // namespace
 }  // namespace qrl

@@ -89,9 +89,9 @@ inline TBytes TinyPicture() {
 
 }  // namespace crafted
 
-// One stored line of 1000 words in a placement 40 pixels wide: nearly a line per word.
+// One stored line of 2500 words in a placement 40 pixels wide: nearly a line per word.
 inline TFlyerDesc LongLineText(int scale) {
-  TElementDesc text = crafted::TextElement(1, crafted::kPlainText, {crafted::Words(1000 * scale)});
+  TElementDesc text = crafted::TextElement(1, crafted::kPlainText, {crafted::Words(2500 * scale)});
   text.Occurrences = {crafted::Placed(10, 10, 40, 300)};
   return crafted::Assemble({text}, crafted::AllOnPage(1, 1));
 }
