@@ -488,7 +488,9 @@ bool TCPlayerForm::SaveFlyer(bool saveAs) {
 }
 
 bool TCPlayerForm::ConfirmNoteSaved(const QString& question) {
-  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened)) return true;
+  // A player told to end by a signal has nobody to answer: a question would keep it running
+  // until it is killed outright.
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened) || terminating_) return true;
   switch (services_.prompts.AskYesNoCancel(question)) {
     case TAnswer::Yes: return SaveFlyer(true);
     case TAnswer::No: return true;
