@@ -164,7 +164,7 @@ void TCPlayerForm::CreateClient() {
   pnlFlyer_->pbxFlyer->OnPaint = [this](QPainter& p) { pbxFlyerPaint(p); };
   pnlButtons_ = new TNavBarPanel(client_);
   windowed_ = std::make_unique<TWindowedControls>(pnlFlyer_, services_.measurer,
-                                                  [this]() -> const QImage& { return pageBitmap_; });
+                                                  [this]() -> const QImage& { return screenBitmap_; });
 
   connect(pnlFlyer_, &TFlyerPanel::MouseDown, this, [this](QWidget* sender, QMouseEvent* e) {
     pnlFlyerMouseDown(sender, e->button(), e->position().toPoint(), e->globalPosition().toPoint());
