@@ -78,7 +78,9 @@ class TGridRenderer {
         width_(gridW),
         height_(gridH),
         firstX_(FirstPixels(plane.width, sx, gridW)),
-        firstY_(FirstPixels(plane.height, sy, gridH)) {
+        firstY_(FirstPixels(plane.height, sy, gridH)),
+        sx_(sx),
+        sy_(sy) {
     lattice_.step = sx.num % sx.den == 0 && sy.num % sy.den == 0 ? 2 : 1;
     lattice_.width = TLattice::Points(gridW, lattice_.step);
     lattice_.height = TLattice::Points(gridH, lattice_.step);
@@ -87,20 +89,17 @@ class TGridRenderer {
     latticeX_ = static_cast<double>(sx.num) / static_cast<double>(sx.den) / lattice_.step;
     latticeY_ = static_cast<double>(sy.num) / static_cast<double>(sy.den) / lattice_.step;
     latticeShift_ = (lattice_.step - 1.0) / lattice_.step;
+    // At whole and half-whole scales every domain point is a lattice point, found with a few
+    // integer operations: blocks are placed as they are applied, with no table to build.
+    onLattice_ = lattice_.step == 2 || ((2 * sx.num) % sx.den == 0 && (2 * sy.num) % sy.den == 0);
+    if (onLattice_) return;
     // Only mapped blocks that own grid pixels need a placement; flat ones are filled once.
     std::size_t mapped = 0;
     for (const TFifBlock& b : plane.blocks) mapped += b.contrast != 0 && Owns(b);
     placed_.reserve(mapped);
     for (const TFifBlock& b : plane.blocks) {
       if (b.contrast == 0 || !Owns(b)) continue;
-      TPlacedBlock p{};
-      p.x0 = firstX_[b.x];
-      p.x1 = firstX_[b.x + b.w];
-      p.y0 = firstY_[b.y];
-      p.y1 = firstY_[b.y + b.h];
-      p.mean = static_cast<float>(b.meanIndex * params.meanStep);
-      p.contrast = static_cast<float>(b.contrast) / static_cast<float>(params.contrastDen);
-      p.invCount = 1.0f / static_cast<float>((p.x1 - p.x0) * (p.y1 - p.y0));
+      TPlacedBlock p = Span(b);
       Place(b, p);
       placed_.push_back(p);
     }
@@ -161,7 +160,17 @@ class TGridRenderer {
 
   // One pass of every mapped block; flat blocks keep their means from FillMeans.
   void Apply(std::vector<float>& grid) {
-    for (const TPlacedBlock& p : placed_) {
+    if (!onLattice_) {
+      for (const TPlacedBlock& p : placed_) {
+        if (p.exact) ApplyExact(p, grid);
+        else ApplySampled(p, grid);
+      }
+      return;
+    }
+    for (const TFifBlock& b : plane_.blocks) {
+      if (b.contrast == 0 || !Owns(b)) continue;
+      TPlacedBlock p = Span(b);
+      if (!PlaceOnLattice(b, p)) Place(b, p);
       if (p.exact) ApplyExact(p, grid);
       else ApplySampled(p, grid);
     }
@@ -175,6 +184,71 @@ class TGridRenderer {
   void RepeatEdges() {
     for (int y = 0; y < lattice_.height; ++y) lattice_.Row(y)[lattice_.width] = lattice_.Row(y)[lattice_.width - 1];
     std::copy_n(lattice_.Row(lattice_.height - 1), lattice_.Stride(), lattice_.Row(lattice_.height));
+  }
+
+  // The block's grid pixels and its map's constants.
+  TPlacedBlock Span(const TFifBlock& b) const {
+    TPlacedBlock p{};
+    p.x0 = firstX_[b.x];
+    p.x1 = firstX_[b.x + b.w];
+    p.y0 = firstY_[b.y];
+    p.y1 = firstY_[b.y + b.h];
+    p.mean = static_cast<float>(b.meanIndex * params_.meanStep);
+    p.contrast = static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
+    p.invCount = 1.0f / static_cast<float>((p.x1 - p.x0) * (p.y1 - p.y0));
+    return p;
+  }
+
+  // One domain axis on the lattice: index k(A) = k0 + slope (A - first) along the output axis A
+  // that drives it (the other one under a transposing isometry). Derived from Place's
+  // q = (2 domain + 2 side u') grid / step - (step - 1) / step over the common denominator
+  // drive.num * own.den * step, in integers. False when k0 or the slope is not whole.
+  struct TAxis {
+    std::int64_t k0 = 0;
+    std::int64_t slope = 0;
+  };
+  // Whole quotient n / d, or false; through a double (exact below 2^53) rather than a slow
+  // 64-bit division, which would cost more than the rest of the block's placement.
+  static bool Whole(std::int64_t n, std::int64_t d, double inverse, std::int64_t& q) {
+    q = static_cast<std::int64_t>(Nearest(static_cast<double>(n) * inverse));
+    return q * d == n;
+  }
+  bool MapAxis(int domain, int side, int start, bool mirror, TFifRatio drive, TFifRatio own, int first,
+               TAxis& axis) const {
+    const std::int64_t step = lattice_.step;
+    const std::int64_t den = drive.num * own.den * step;
+    const double inverse = 1.0 / static_cast<double>(den);
+    const std::int64_t a = first;
+    const std::int64_t along = mirror ? 2 * (std::int64_t{domain} + side + start) * drive.num - drive.den - 2 * drive.den * a
+                                      : 2 * (std::int64_t{domain} - start) * drive.num + drive.den + 2 * drive.den * a;
+    const std::int64_t k = along * own.num - (step - 1) * drive.num * own.den;
+    const std::int64_t slope = (mirror ? -2 : 2) * drive.den * own.num;
+    return Whole(k, den, inverse, axis.k0) && Whole(slope, den, inverse, axis.slope);
+  }
+
+  // The integer placement of Place's exact case; false when the block needs Place.
+  bool PlaceOnLattice(const TFifBlock& b, TPlacedBlock& p) const {
+    const bool swap = (b.isometry & 4) != 0;
+    TAxis ax;
+    TAxis ay;
+    if (!MapAxis(b.domainX, b.w, swap ? b.y : b.x, (b.isometry & 1) != 0, swap ? sy_ : sx_, sx_, swap ? p.y0 : p.x0,
+                 ax) ||
+        !MapAxis(b.domainY, b.h, swap ? b.x : b.y, (b.isometry & 2) != 0, swap ? sx_ : sy_, sy_, swap ? p.x0 : p.y0,
+                 ay))
+      return false;
+    // Both ends of either axis must land inside the lattice.
+    const std::int64_t spanX = ax.slope * ((swap ? p.y1 - p.y0 : p.x1 - p.x0) - 1);
+    const std::int64_t spanY = ay.slope * ((swap ? p.x1 - p.x0 : p.y1 - p.y0) - 1);
+    const auto inside = [](std::int64_t k, std::int64_t span, int size) {
+      return std::min(k, k + span) >= 0 && std::max(k, k + span) < size;
+    };
+    if (!inside(ax.k0, spanX, lattice_.width) || !inside(ay.k0, spanY, lattice_.height)) return false;
+    const std::ptrdiff_t sw = lattice_.Stride();
+    p.exact = true;
+    p.origin = static_cast<std::ptrdiff_t>(ay.k0 * sw + ax.k0);
+    p.stepX = static_cast<std::ptrdiff_t>(swap ? ay.slope * sw : ax.slope);
+    p.stepY = static_cast<std::ptrdiff_t>(swap ? ax.slope : ay.slope * sw);
+    return true;
   }
 
   void Place(const TFifBlock& b, TPlacedBlock& p) const {
@@ -283,6 +357,9 @@ class TGridRenderer {
   int height_;
   std::vector<int> firstX_;
   std::vector<int> firstY_;
+  TFifRatio sx_;
+  TFifRatio sy_;
+  bool onLattice_ = false;
   TLattice lattice_;
   double pixelX_ = 1.0;  // plane pixels per grid pixel
   double pixelY_ = 1.0;
