@@ -1,5 +1,7 @@
 #include "fif/FifRender.h"
 
+#include "fif/FifResample.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -371,46 +373,18 @@ class TGridRenderer {
   std::vector<float> samples_;
 };
 
-// Tent weights over a radius of half a plane pixel plus half a grid pixel: none at or below the
-// nominal size, a softening of about one plane pixel when enlarged.
-std::vector<float> TentWeights(TFifRatio r) {
-  const double radius = 0.5 * static_cast<double>(r.num) / static_cast<double>(r.den) + 0.5;
-  std::vector<float> w;
-  for (int d = 0; d < radius; ++d) w.push_back(static_cast<float>(1.0 - d / radius));
-  return w;
-}
-
-// Enlarged pictures would otherwise show each small block as a hard-edged patch; softening over
-// one plane pixel makes them blend the way the nominal-size picture does.
-void Soften(TFifGrid& grid, TFifRatio sx, TFifRatio sy) {
-  const std::vector<float> wx = TentWeights(sx);
-  const std::vector<float> wy = TentWeights(sy);
-  if (wx.size() < 2 && wy.size() < 2) return;
-  const int w = grid.width;
-  const int h = grid.height;
-  std::vector<float> line(static_cast<std::size_t>(std::max(w, h)));
-  const auto filter = [&](const std::vector<float>& weights, float* first, std::ptrdiff_t step, int n) {
-    if (weights.size() < 2) return;
-    for (int i = 0; i < n; ++i) line[i] = first[i * step];
-    const int taps = static_cast<int>(weights.size());
-    for (int i = 0; i < n; ++i) {
-      float sum = weights[0] * line[i];
-      float norm = weights[0];
-      for (int d = 1; d < taps; ++d) {
-        sum += weights[d] * (line[std::max(0, i - d)] + line[std::min(n - 1, i + d)]);
-        norm += 2.0f * weights[d];
-      }
-      first[i * step] = sum / norm;
-    }
-  };
-  for (int y = 0; y < h; ++y) filter(wx, &grid.pixels[static_cast<std::size_t>(y) * w], 1, w);
-  for (int x = 0; x < w; ++x) filter(wy, &grid.pixels[static_cast<std::size_t>(x)], w, h);
-}
-
 }  // namespace
 
 TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int gridWidth, int gridHeight,
                      TFifRatio sx, TFifRatio sy) {
+  // Enlarged axes: the attractor at the plane's own size along them, then interpolated.
+  const bool widen = sx.num > sx.den;
+  const bool deepen = sy.num > sy.den;
+  if (widen || deepen) {
+    const TFifGrid own = RenderPlane(plane, params, widen ? plane.width : gridWidth, deepen ? plane.height : gridHeight,
+                                     widen ? TFifRatio{} : sx, deepen ? TFifRatio{} : sy);
+    return ResamplePlane(own, gridWidth, gridHeight, widen ? sx : TFifRatio{}, deepen ? sy : TFifRatio{});
+  }
   TFifGrid grid;
   grid.width = gridWidth;
   grid.height = gridHeight;
@@ -435,7 +409,6 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
     renderer.Smooth(grid.pixels);
     renderer.Apply(grid.pixels);
   }
-  Soften(grid, sx, sy);
   return grid;
 }
 

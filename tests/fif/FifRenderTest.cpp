@@ -9,6 +9,7 @@
 
 #include "fif/FifEncoder.h"
 #include "fif/FifRender.h"
+#include "fif/FifResample.h"
 #include "fif/FifSymbols.h"
 #include "fif/FifTestPictures.h"
 
@@ -83,6 +84,37 @@ TEST(FifRender, OwnSizeReachesTheConvergedAttractor) {
     // Four passes leave hundredths of a grey level undone; two would leave whole levels.
     EXPECT_LT(std::sqrt(squared / expected.size()), 0.01);
     EXPECT_LT(worst, 0.25);
+  }
+}
+
+// A plane of 16 x 4 pixels: 0 left of column 8, 100 from there on.
+TFifGrid StepPlane() {
+  TFifGrid plane;
+  plane.width = 16;
+  plane.height = 4;
+  for (int y = 0; y < plane.height; ++y)
+    for (int x = 0; x < plane.width; ++x) plane.pixels.push_back(x < 8 ? 0.0f : 100.0f);
+  return plane;
+}
+
+TEST(FifRender, EnlargementsInterpolateWithoutShiftingThePicture) {
+  const TFifGrid twice = ResamplePlane(StepPlane(), 32, 8, {2, 1}, {2, 1});
+  ASSERT_EQ(twice.width, 32);
+  ASSERT_EQ(twice.height, 8);
+  for (int y = 0; y < twice.height; ++y) {
+    // The edge stays between grid pixels 15 and 16, symmetric about the middle grey.
+    EXPECT_NEAR(twice.At(15, y) + twice.At(16, y), 100.0f, 1e-3f);
+    EXPECT_LT(twice.At(15, y), 50.0f);
+    // Flat stretches, the picture's own edges included, keep their values.
+    EXPECT_NEAR(twice.At(0, y), 0.0f, 1e-3f);
+    EXPECT_NEAR(twice.At(31, y), 100.0f, 1e-3f);
+    for (int x = 0; x < twice.width; ++x) EXPECT_NEAR(twice.At(x, y), twice.At(x, 0), 1e-3f);
+  }
+  // A scale that is not a whole number, and an axis left alone.
+  const TFifGrid wider = ResamplePlane(StepPlane(), 24, 4, {3, 2}, {1, 1});
+  for (int x = 0; x < wider.width; ++x) {
+    EXPECT_NEAR(wider.At(x, 0) + wider.At(wider.width - 1 - x, 0), 100.0f, 1e-3f);
+    EXPECT_NEAR(wider.At(x, 3), wider.At(x, 0), 1e-3f);
   }
 }
 
