@@ -94,6 +94,10 @@ class TGridRenderer {
     // At whole and half-whole scales every domain point is a lattice point, found with a few
     // integer operations: blocks are placed as they are applied, with no table to build.
     onLattice_ = lattice_.step == 2 || ((2 * sx.num) % sx.den == 0 && (2 * sy.num) % sy.den == 0);
+    for (int drive = 0; drive < 2; ++drive)
+      for (int own = 0; own < 2; ++own)
+        inverses_[2 * drive + own] = 1.0 / static_cast<double>((drive == 0 ? sx : sy).num * (own == 0 ? sx : sy).den *
+                                                               lattice_.step);
     if (onLattice_) return;
     // Only mapped blocks that own grid pixels need a placement; flat ones are filled once.
     std::size_t mapped = 0;
@@ -215,11 +219,14 @@ class TGridRenderer {
     q = static_cast<std::int64_t>(Nearest(static_cast<double>(n) * inverse));
     return q * d == n;
   }
-  bool MapAxis(int domain, int side, int start, bool mirror, TFifRatio drive, TFifRatio own, int first,
-               TAxis& axis) const {
+  // The common denominator's inverse for every pair of driving and own axis (0 x, 1 y).
+  double Inverse(int drive, int own) const { return inverses_[2 * drive + own]; }
+  bool MapAxis(int domain, int side, int start, bool mirror, int driveAxis, int ownAxis, int first, TAxis& axis) const {
+    const TFifRatio drive = driveAxis == 0 ? sx_ : sy_;
+    const TFifRatio own = ownAxis == 0 ? sx_ : sy_;
     const std::int64_t step = lattice_.step;
     const std::int64_t den = drive.num * own.den * step;
-    const double inverse = 1.0 / static_cast<double>(den);
+    const double inverse = Inverse(driveAxis, ownAxis);
     const std::int64_t a = first;
     const std::int64_t along = mirror ? 2 * (std::int64_t{domain} + side + start) * drive.num - drive.den - 2 * drive.den * a
                                       : 2 * (std::int64_t{domain} - start) * drive.num + drive.den + 2 * drive.den * a;
@@ -233,10 +240,8 @@ class TGridRenderer {
     const bool swap = (b.isometry & 4) != 0;
     TAxis ax;
     TAxis ay;
-    if (!MapAxis(b.domainX, b.w, swap ? b.y : b.x, (b.isometry & 1) != 0, swap ? sy_ : sx_, sx_, swap ? p.y0 : p.x0,
-                 ax) ||
-        !MapAxis(b.domainY, b.h, swap ? b.x : b.y, (b.isometry & 2) != 0, swap ? sx_ : sy_, sy_, swap ? p.x0 : p.y0,
-                 ay))
+    if (!MapAxis(b.domainX, b.w, swap ? b.y : b.x, (b.isometry & 1) != 0, swap ? 1 : 0, 0, swap ? p.y0 : p.x0, ax) ||
+        !MapAxis(b.domainY, b.h, swap ? b.x : b.y, (b.isometry & 2) != 0, swap ? 0 : 1, 1, swap ? p.x0 : p.y0, ay))
       return false;
     // Both ends of either axis must land inside the lattice.
     const std::int64_t spanX = ax.slope * ((swap ? p.y1 - p.y0 : p.x1 - p.x0) - 1);
@@ -362,6 +367,7 @@ class TGridRenderer {
   TFifRatio sx_;
   TFifRatio sy_;
   bool onLattice_ = false;
+  double inverses_[4] = {};
   TLattice lattice_;
   double pixelX_ = 1.0;  // plane pixels per grid pixel
   double pixelY_ = 1.0;
