@@ -1,14 +1,20 @@
 #include "fif/FifRender.h"
 
+#include "fif/FifParallel.h"
 #include "fif/FifResample.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 
 namespace qrl {
 
 namespace {
+
+// Grids below this many pixels are rendered on the calling thread alone: starting threads would
+// cost more than they save.
+constexpr std::int64_t kSharedPixels = 1 << 16;
 
 // Passes from the block-mean image (flat blocks are exact from the start). At whole-number scales
 // all but the last pass run on a grid of half the size: at half the scale the 2 x 2 means of
@@ -74,7 +80,7 @@ struct TPlacedBlock {
 class TGridRenderer {
  public:
   TGridRenderer(const TFifPlane& plane, const TFifPlaneParams& params, int gridW, int gridH, TFifRatio sx,
-                TFifRatio sy)
+                TFifRatio sy, int threads)
       : plane_(plane),
         params_(params),
         width_(gridW),
@@ -82,7 +88,9 @@ class TGridRenderer {
         firstX_(FirstPixels(plane.width, sx, gridW)),
         firstY_(FirstPixels(plane.height, sy, gridH)),
         sx_(sx),
-        sy_(sy) {
+        sy_(sy),
+        threads_(threads),
+        pixels_(std::int64_t{gridW} * gridH) {
     lattice_.step = sx.num % sx.den == 0 && sy.num % sy.den == 0 ? 2 : 1;
     lattice_.width = TLattice::Points(gridW, lattice_.step);
     lattice_.height = TLattice::Points(gridH, lattice_.step);
@@ -125,25 +133,10 @@ class TGridRenderer {
   }
 
   void Smooth(const std::vector<float>& grid) {
-    const int step = lattice_.step;
     lattice_.points.resize(static_cast<std::size_t>(lattice_.Stride()) * (lattice_.height + 1));
-    columns_.resize(static_cast<std::size_t>(width_));
-    const auto first = [step](int k) { return step * k + step - 2; };
-    for (int j = 0; j < lattice_.height; ++j) {
-      const float* a = &grid[Index(0, std::max(first(j), 0))];
-      const float* b = &grid[Index(0, std::min(first(j) + 1, height_ - 1))];
-      for (int x = 0; x < width_; ++x) columns_[x] = a[x] + b[x];
-      float* out = lattice_.Row(j);
-      if (step == 2) {
-        const int pairs = width_ / 2;
-        for (int k = 0; k < pairs; ++k) out[k] = 0.25f * (columns_[2 * k] + columns_[2 * k + 1]);
-        if (width_ & 1) out[pairs] = 0.5f * columns_[width_ - 1];
-      } else {
-        out[0] = 0.5f * columns_[0];
-        for (int k = 1; k < width_; ++k) out[k] = 0.25f * (columns_[k - 1] + columns_[k]);
-        out[width_] = 0.5f * columns_[width_ - 1];
-      }
-    }
+    Share(static_cast<std::size_t>(lattice_.height), [&](std::size_t begin, std::size_t end) {
+      SmoothRows(grid, static_cast<int>(begin), static_cast<int>(end));
+    });
     RepeatEdges();
   }
 
@@ -164,25 +157,60 @@ class TGridRenderer {
     return picture;
   }
 
-  // One pass of every mapped block; flat blocks keep their means from FillMeans.
+  // One pass of every mapped block; flat blocks keep their means from FillMeans. Blocks write
+  // disjoint pixels and only read the lattice, so any share of them may run on its own thread.
   void Apply(std::vector<float>& grid) {
-    if (!onLattice_) {
-      for (const TPlacedBlock& p : placed_) {
-        if (p.exact) ApplyExact(p, grid);
-        else ApplySampled(p, grid);
+    const std::size_t count = onLattice_ ? plane_.blocks.size() : placed_.size();
+    Share(count, [&](std::size_t begin, std::size_t end) {
+      std::vector<float> samples;
+      if (!onLattice_) {
+        for (std::size_t i = begin; i < end; ++i) {
+          const TPlacedBlock& p = placed_[i];
+          if (p.exact) ApplyExact(p, grid);
+          else ApplySampled(p, grid, samples);
+        }
+        return;
       }
-      return;
-    }
-    for (const TFifBlock& b : plane_.blocks) {
-      if (b.contrast == 0 || !Owns(b)) continue;
-      TPlacedBlock p = Span(b);
-      if (!PlaceOnLattice(b, p)) Place(b, p);
-      if (p.exact) ApplyExact(p, grid);
-      else ApplySampled(p, grid);
-    }
+      for (std::size_t i = begin; i < end; ++i) {
+        const TFifBlock& b = plane_.blocks[i];
+        if (b.contrast == 0 || !Owns(b)) continue;
+        TPlacedBlock p = Span(b);
+        if (!PlaceOnLattice(b, p)) Place(b, p);
+        if (p.exact) ApplyExact(p, grid);
+        else ApplySampled(p, grid, samples);
+      }
+    });
   }
 
  private:
+  void SmoothRows(const std::vector<float>& grid, int rowBegin, int rowEnd) {
+    const int step = lattice_.step;
+    std::vector<float> columns(static_cast<std::size_t>(width_));
+    const auto first = [step](int k) { return step * k + step - 2; };
+    for (int j = rowBegin; j < rowEnd; ++j) {
+      const float* a = &grid[Index(0, std::max(first(j), 0))];
+      const float* b = &grid[Index(0, std::min(first(j) + 1, height_ - 1))];
+      for (int x = 0; x < width_; ++x) columns[x] = a[x] + b[x];
+      float* out = lattice_.Row(j);
+      if (step == 2) {
+        const int pairs = width_ / 2;
+        for (int k = 0; k < pairs; ++k) out[k] = 0.25f * (columns[2 * k] + columns[2 * k + 1]);
+        if (width_ & 1) out[pairs] = 0.5f * columns[width_ - 1];
+      } else {
+        out[0] = 0.5f * columns[0];
+        for (int k = 1; k < width_; ++k) out[k] = 0.25f * (columns[k - 1] + columns[k]);
+        out[width_] = 0.5f * columns[width_ - 1];
+      }
+    }
+  }
+
+  // Splits count items into pieces for the renderer's threads (a few per thread, so uneven
+  // pieces balance out); small jobs stay whole.
+  void Share(std::size_t count, const std::function<void(std::size_t, std::size_t)>& work) const {
+    const std::size_t pieces = threads_ > 1 && pixels_ >= kSharedPixels ? 4 * static_cast<std::size_t>(threads_) : 1;
+    ParallelFor(pieces, threads_, [&](std::size_t i) { work(count * i / pieces, count * (i + 1) / pieces); });
+  }
+
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
   bool Owns(const TFifBlock& b) const {
     return firstX_[b.x] < firstX_[b.x + b.w] && firstY_[b.y] < firstY_[b.y + b.h];
@@ -320,14 +348,14 @@ class TGridRenderer {
   }
 
   // Domain points between lattice points: bilinear samples, kept for the second loop.
-  void ApplySampled(const TPlacedBlock& p, std::vector<float>& grid) {
+  void ApplySampled(const TPlacedBlock& p, std::vector<float>& grid, std::vector<float>& samples) const {
     const int w = p.x1 - p.x0;
-    samples_.resize(static_cast<std::size_t>(w) * (p.y1 - p.y0));
+    samples.resize(static_cast<std::size_t>(w) * (p.y1 - p.y0));
     const std::ptrdiff_t sw = lattice_.Stride();
     const float maxX = static_cast<float>(lattice_.width - 1);
     const float maxY = static_cast<float>(lattice_.height - 1);
     float sum = 0.0f;
-    float* s = samples_.data();
+    float* s = samples.data();
     for (int y = p.y0; y < p.y1; ++y) {
       float px = p.px0 + p.pxdX * p.x0 + p.pxdY * y;
       float py = p.py0 + p.pydX * p.x0 + p.pydY * y;
@@ -347,7 +375,7 @@ class TGridRenderer {
       }
     }
     const float offset = p.mean - p.contrast * sum * p.invCount;
-    s = samples_.data();
+    s = samples.data();
     for (int y = p.y0; y < p.y1; ++y, s += w) {
       float* out = &grid[Index(p.x0, y)];
       for (int x = 0; x < w; ++x) out[x] = std::clamp(p.contrast * s[x] + offset, kLow, kHigh);
@@ -366,6 +394,8 @@ class TGridRenderer {
   std::vector<int> firstY_;
   TFifRatio sx_;
   TFifRatio sy_;
+  int threads_;
+  std::int64_t pixels_;
   bool onLattice_ = false;
   double inverses_[4] = {};
   TLattice lattice_;
@@ -374,35 +404,33 @@ class TGridRenderer {
   double latticeX_ = 1.0;  // lattice points per full-plane grid unit
   double latticeY_ = 1.0;
   double latticeShift_ = 0.0;
-  std::vector<float> columns_;
   std::vector<TPlacedBlock> placed_;
-  std::vector<float> samples_;
 };
 
 }  // namespace
 
 TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int gridWidth, int gridHeight,
-                     TFifRatio sx, TFifRatio sy) {
+                     TFifRatio sx, TFifRatio sy, int threads) {
   // Enlarged axes: the attractor at the plane's own size along them, then interpolated.
   const bool widen = sx.num > sx.den;
   const bool deepen = sy.num > sy.den;
   if (widen || deepen) {
     const TFifGrid own = RenderPlane(plane, params, widen ? plane.width : gridWidth, deepen ? plane.height : gridHeight,
-                                     widen ? TFifRatio{} : sx, deepen ? TFifRatio{} : sy);
-    return ResamplePlane(own, gridWidth, gridHeight, widen ? sx : TFifRatio{}, deepen ? sy : TFifRatio{});
+                                     widen ? TFifRatio{} : sx, deepen ? TFifRatio{} : sy, threads);
+    return ResamplePlane(own, gridWidth, gridHeight, widen ? sx : TFifRatio{}, deepen ? sy : TFifRatio{}, threads);
   }
   TFifGrid grid;
   grid.width = gridWidth;
   grid.height = gridHeight;
   grid.pixels.resize(static_cast<std::size_t>(gridWidth) * gridHeight);
-  TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy);
+  TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy, threads);
   renderer.FillMeans(grid.pixels);
   int passes = kPasses;
   if (renderer.Halving()) {
     renderer.Smooth(grid.pixels);
     std::vector<float> half = renderer.HalfPicture();
     TGridRenderer halfRenderer(plane, params, (gridWidth + 1) / 2, (gridHeight + 1) / 2, {sx.num, 2 * sx.den},
-                               {sy.num, 2 * sy.den});
+                               {sy.num, 2 * sy.den}, threads);
     for (; passes > 1; --passes) {
       halfRenderer.Smooth(half);
       halfRenderer.Apply(half);

@@ -27,7 +27,8 @@ struct TFifGrid {
 
 // The grid of gridWidth x gridHeight pixels that shows the plane at scale (sx, sy). Grid pixels
 // whose centres fall beyond the plane's right or bottom edge belong to the blocks along that edge.
+// Large grids share each pass out over up to `threads` threads; the result is the same.
 TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int gridWidth, int gridHeight,
-                     TFifRatio sx, TFifRatio sy);
+                     TFifRatio sx, TFifRatio sy, int threads = 1);
 
 }  // namespace qrl

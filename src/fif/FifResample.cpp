@@ -4,11 +4,16 @@
 #include <cmath>
 #include <numbers>
 
+#include "fif/FifParallel.h"
+
 namespace qrl {
 
 namespace {
 
 constexpr int kLobes = 3;
+
+// Grids below this many pixels stay on the calling thread.
+constexpr std::int64_t kSharedPixels = 1 << 16;
 constexpr int kTaps = 2 * kLobes;
 
 double Lanczos(double t) {
@@ -48,13 +53,21 @@ TTaps Taps(int sourceSize, int gridSize, TFifRatio r) {
 
 }  // namespace
 
-TFifGrid ResamplePlane(const TFifGrid& plane, int gridWidth, int gridHeight, TFifRatio sx, TFifRatio sy) {
+TFifGrid ResamplePlane(const TFifGrid& plane, int gridWidth, int gridHeight, TFifRatio sx, TFifRatio sy,
+                       int threads) {
   const TTaps across = Taps(plane.width, gridWidth, sx);
   const TTaps down = Taps(plane.height, gridHeight, sy);
   // Rows first (plane height x grid width), then columns, a whole row at a time so that the
   // inner loop runs along memory.
+  const int pieces = threads > 1 && std::int64_t{gridWidth} * gridHeight >= kSharedPixels ? 4 * threads : 1;
+  const auto share = [&](int rows, const auto& work) {
+    ParallelFor(static_cast<std::size_t>(pieces), threads, [&](std::size_t i) {
+      const int piece = static_cast<int>(i);
+      for (int y = rows * piece / pieces; y < rows * (piece + 1) / pieces; ++y) work(y);
+    });
+  };
   std::vector<float> wide(static_cast<std::size_t>(plane.height) * gridWidth);
-  for (int y = 0; y < plane.height; ++y) {
+  share(plane.height, [&](int y) {
     const float* in = &plane.pixels[static_cast<std::size_t>(y) * plane.width];
     float* out = &wide[static_cast<std::size_t>(y) * gridWidth];
     for (int x = 0; x < gridWidth; ++x) {
@@ -64,12 +77,12 @@ TFifGrid ResamplePlane(const TFifGrid& plane, int gridWidth, int gridHeight, TFi
       for (int t = 0; t < kTaps; ++t) sum += weight[t] * in[index[t]];
       out[x] = sum;
     }
-  }
+  });
   TFifGrid grid;
   grid.width = gridWidth;
   grid.height = gridHeight;
   grid.pixels.assign(static_cast<std::size_t>(gridWidth) * gridHeight, 0.0f);
-  for (int y = 0; y < gridHeight; ++y) {
+  share(gridHeight, [&](int y) {
     float* __restrict out = &grid.pixels[static_cast<std::size_t>(y) * gridWidth];
     for (int t = 0; t < kTaps; ++t) {
       const std::size_t at = static_cast<std::size_t>(y) * kTaps + t;
@@ -77,7 +90,7 @@ TFifGrid ResamplePlane(const TFifGrid& plane, int gridWidth, int gridHeight, TFi
       const float* __restrict in = &wide[static_cast<std::size_t>(down.index[at]) * gridWidth];
       for (int x = 0; x < gridWidth; ++x) out[x] += weight * in[x];
     }
-  }
+  });
   return grid;
 }
 

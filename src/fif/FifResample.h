@@ -9,6 +9,8 @@ namespace qrl {
 
 // The grid of gridWidth x gridHeight pixels at scale (sx, sy) over `plane`, a grid at the plane's
 // own size: grid pixel X samples the plane at (X + 0.5) / scale - 0.5, edges repeated.
-TFifGrid ResamplePlane(const TFifGrid& plane, int gridWidth, int gridHeight, TFifRatio sx, TFifRatio sy);
+// Large grids are shared out over up to `threads` threads by bands of rows.
+TFifGrid ResamplePlane(const TFifGrid& plane, int gridWidth, int gridHeight, TFifRatio sx, TFifRatio sy,
+                       int threads = 1);
 
 }  // namespace qrl
