@@ -1,5 +1,8 @@
 #include "document/NoteBlock.h"
 
+#include <string>
+
+#include "format/CodePage.h"
 #include "format/FontCodes.h"
 
 namespace qrl {
@@ -17,11 +20,11 @@ std::int32_t WrapSub(std::int32_t a, std::int32_t b) {
 constexpr TColor kNoteYellow = 0x00FFFF;  // red 255, green 255, blue 0
 constexpr TColor kNoteBlack = 0x000000;
 
-// A character 0 would end the stored list early and shift every field after it.
-TStrings StorableLines(const TStrings& lines) {
-  TStrings storable = lines;
-  for (auto& line : storable) std::erase(line, '\0');
-  return storable;
+// A character 0 would end the stored list early and shift every field after it, so a note that
+// holds one cannot be stored as it is.
+void CheckStorable(const TStrings& lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].find('\0') != std::string::npos) throw EUnstorableText(U'\0', "Note line " + std::to_string(i + 1));
 }
 
 }  // namespace
@@ -52,6 +55,7 @@ void ReadNoteBlock(TQLStream& stream, TStrings& lines, TNoteBounds& bounds) {
 }
 
 void WriteNoteBlock(TQLStream& destination, const TStrings& lines, const TNoteBounds& bounds) {
+  CheckStorable(lines);
   destination.WriteBlock([&](TQLStream& s) {
     s.WriteSmallInt(0);
     s.WriteColor(kNoteYellow);
@@ -60,7 +64,7 @@ void WriteNoteBlock(TQLStream& destination, const TStrings& lines, const TNoteBo
     s.WriteColor(kNoteBlack);
     s.WriteSmallInt(10);
     s.WriteSmallInt(4);
-    s.WriteLines(StorableLines(lines));
+    s.WriteLines(lines);
     s.WriteLongInt(bounds.Left);
     s.WriteLongInt(bounds.Top);
     s.WriteLongInt(bounds.Width());

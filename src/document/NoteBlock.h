@@ -26,7 +26,9 @@ struct TNoteBounds {
 // over, then the lines and the place. The checksum is verified.
 void ReadNoteBlock(TQLStream& stream, TStrings& lines, TNoteBounds& bounds);
 
-// Writes one framed note block (without its code) carrying these lines and this place.
+// Writes one framed note block (without its code) carrying these lines and this place. A line
+// holding a character 0 is refused (EUnstorableText) before anything is written: the stored
+// lines end at it.
 void WriteNoteBlock(TQLStream& destination, const TStrings& lines, const TNoteBounds& bounds);
 
 }  // namespace qrl

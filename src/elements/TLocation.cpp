@@ -1,7 +1,8 @@
 #include "elements/TLocation.h"
 
 #include <algorithm>
-#include <stdexcept>
+
+#include "format/QuireleafException.h"
 
 namespace qrl {
 
@@ -12,7 +13,7 @@ bool BeforePage(const std::pair<int, std::uint8_t>& entry, int page) { return en
 }  // namespace
 
 void TLocation::SetPage(int page, std::uint8_t value) {
-  if (page < 1) throw std::out_of_range("TLocation: page numbers start at 1");
+  if (page < 1) throw EOutOfRange("TLocation: page numbers start at 1");
   if (capacity_ < page)
     capacity_ = static_cast<int>(std::max<std::int64_t>(kMinCapacity, (std::int64_t{page} + 7) / 8 * 8));
   const auto it = std::lower_bound(pages_.begin(), pages_.end(), page, BeforePage);

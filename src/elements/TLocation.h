@@ -17,7 +17,7 @@ class TLocation {
 
   void SetAllPages(bool flag) { AllPages = flag; }
   // Sets the byte for a page; the capacity grows to the first multiple of 8 at or above page,
-  // at least kMinCapacity. Page numbers start at 1; anything lower raises std::out_of_range.
+  // at least kMinCapacity. Page numbers start at 1; anything lower raises EOutOfRange.
   void SetPage(int page, std::uint8_t value);
   void AddPage(int page) { SetPage(page, 1); }
   void ClearPages();

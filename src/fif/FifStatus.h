@@ -3,8 +3,9 @@
 // classes carry them in EFifError. 0 and -2 are fixed by the callers; the rest are ours.
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
+
+#include "format/QuireleafException.h"
 
 namespace qrl {
 
@@ -29,12 +30,13 @@ enum TFifStatus : std::int32_t {
 // The message for a status, for tools and logs.
 const char* FifStatusText(std::int32_t status);
 
-class EFifError : public std::runtime_error {
+class EFifError : public EQuireleafException {
  public:
-  explicit EFifError(TFifStatus status) : std::runtime_error(FifStatusText(status)), status_(status) {}
+  explicit EFifError(TFifStatus status) : EQuireleafException(FifStatusText(status)), status_(status) {}
   EFifError(TFifStatus status, const std::string& detail)
-      : std::runtime_error(std::string(FifStatusText(status)) + ": " + detail), status_(status) {}
+      : EQuireleafException(std::string(FifStatusText(status)) + ": " + detail), status_(status) {}
   TFifStatus Status() const noexcept { return status_; }
+  const char* ClassName() const noexcept override { return "EFifError"; }
 
  private:
   TFifStatus status_;

@@ -35,17 +35,20 @@ bool Printable(char32_t c) {
   return c >= 0x20 && !(c >= 0x7F && c < 0xA0) && !(c >= 0xD800 && c < 0xE000) && c != 0xFFFD && c <= 0x10FFFF;
 }
 
+// Why a character cannot be stored: the code page lacks it, or (character 0) every stored
+// text ends at it.
+std::string Unstorable(char32_t character) {
+  return DescribeCharacter(character) + (character == 0 ? " cannot be stored: a flyer text ends at it."
+                                                        : " cannot be stored: flyer texts are Windows-1252.");
+}
+
 }  // namespace
 
 EUnstorableText::EUnstorableText(char32_t character)
-    : EQuireleafException("The character " + DescribeCharacter(character) +
-                          " cannot be stored: flyer texts are Windows-1252."),
-      character_(character) {}
+    : EQuireleafException("The character " + Unstorable(character)), character_(character) {}
 
 EUnstorableText::EUnstorableText(char32_t character, const std::string& where)
-    : EQuireleafException(where + ": the character " + DescribeCharacter(character) +
-                          " cannot be stored: flyer texts are Windows-1252."),
-      character_(character) {}
+    : EQuireleafException(where + ": the character " + Unstorable(character)), character_(character) {}
 
 char32_t Cp1252ToUnicode(unsigned char byte) { return byte >= 0x80 && byte < 0xA0 ? kHighBytes[byte - 0x80] : byte; }
 

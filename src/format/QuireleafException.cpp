@@ -32,7 +32,6 @@ std::string HandleExceptionMessage(const std::exception& e, bool debug) {
 
 std::string ExceptionClassName(const std::exception& e) {
   if (const auto* q = dynamic_cast<const EQuireleafException*>(&e)) return q->ClassName();
-  if (dynamic_cast<const EFileError*>(&e)) return "EFileError";
   return "Exception";
 }
 

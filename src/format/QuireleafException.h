@@ -69,10 +69,19 @@ class EJPEG : public EInvalidGraphic {
   const char* ClassName() const noexcept override { return "EJPEG"; }
 };
 
-// Input/output failures of the file itself (open, create, write); not a judgement on the flyer.
-class EFileError : public std::runtime_error {
+// Input/output failures of a file itself (open, create, read, write), reading and writing alike;
+// not a judgement on the flyer.
+class EFileError : public EQuireleafException {
  public:
-  using std::runtime_error::runtime_error;
+  using EQuireleafException::EQuireleafException;
+  const char* ClassName() const noexcept override { return "EFileError"; }
+};
+
+// An index outside what it indexes (a page the flyer does not have).
+class EOutOfRange : public EQuireleafException {
+ public:
+  using EQuireleafException::EQuireleafException;
+  const char* ClassName() const noexcept override { return "EOutOfRange"; }
 };
 
 // The message for a fixed code of the table ("Checksum failed." for 4100 ...); empty for unknown codes.

@@ -75,15 +75,6 @@ QString FromUtf8OrCp1252(const std::string& bytes) {
 // Rounds halves to the even neighbour, as the closing percentages do.
 int RoundHalfEven(double value) { return static_cast<int>(std::nearbyint(value)); }
 
-QAction* MakeAction(QWidget* owner, const char* name, const char* caption, const QKeySequence& key = {}) {
-  auto* action = new QAction(QString::fromLatin1(caption), owner);
-  action->setObjectName(QString::fromLatin1(name));
-  action->setShortcut(key);
-  // Shortcuts also work while the menu bar is hidden.
-  owner->addAction(action);
-  return action;
-}
-
 }  // namespace
 
 TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> arguments, QWidget* parent)
@@ -97,7 +88,8 @@ TCPlayerForm::TCPlayerForm(TPlayerServices services, std::vector<std::string> ar
   setObjectName(QStringLiteral("CPlayerForm"));
   setWindowTitle(QStringLiteral("(runtime)"));
   setAcceptDrops(true);
-  CreateMenus();
+  CreateMenus(*this);
+  ConnectMenus();
   CreateClient();
   sizeMoveTimer_.setSingleShot(true);
   connect(&sizeMoveTimer_, &QTimer::timeout, this, &TCPlayerForm::ExitSizeMove);
@@ -126,68 +118,7 @@ TCPlayerForm::~TCPlayerForm() {
   services_.sound.Stop();
 }
 
-void TCPlayerForm::CreateMenus() {
-  MenOpen = MakeAction(this, "MenOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O));
-  MenClose = MakeAction(this, "MenClose", "&Close", QKeySequence(Qt::CTRL | Qt::Key_F4));
-  MenSave = MakeAction(this, "MenSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S));
-  MenSaveAs = MakeAction(this, "MenSaveAs", "Save &As...");
-  MenSend = MakeAction(this, "MenSend", "Sen&d Quireleaf...", QKeySequence(Qt::CTRL | Qt::Key_D));
-  MenSendKick = MakeAction(this, "MenSendKick", "Send with &Kickstarter...", QKeySequence(Qt::CTRL | Qt::Key_K));
-  MenPrint = MakeAction(this, "MenPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P));
-  MenSnapshot = MakeAction(this, "MenSnapshot", "Snaps&hot BMP");
-  MenSetOptions = MakeAction(this, "MenSetOptions", "&Set...");
-  MenHelpTopics = MakeAction(this, "MenHelpTopics", "Quireleaf Player &Help", QKeySequence(Qt::Key_F1));
-  MenExit = MakeAction(this, "MenExit", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q));
-  MenPresentation = MakeAction(this, "MenPresentation", "P&resentation Mode", QKeySequence(Qt::Key_F5));
-  MenFullScreen = MakeAction(this, "MenFullScreen", "&Full Screen", QKeySequence(Qt::Key_F6));
-  MenShowMenu = MakeAction(this, "MenShowMenu", "Show &Menu", QKeySequence(Qt::CTRL | Qt::Key_M));
-  MenShowNavbar = MakeAction(this, "MenShowNavbar", "Show &Nav Bar", QKeySequence(Qt::CTRL | Qt::Key_N));
-  MenAbout = MakeAction(this, "MenAbout", "&About Quireleaf Player...");
-  MenAboutCustom = MakeAction(this, "MenAboutCustom", "");
-  MenAboutCustom->setText(TCustomSplashForm::AboutCaption() + QStringLiteral("..."));
-  for (QAction* toggle : {MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar}) toggle->setCheckable(true);
-  MenAbout->setVisible(false);
-  MenAboutCustom->setVisible(false);
-
-  fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
-  fileMenu_->addActions({MenOpen, MenSave, MenSaveAs, MenClose});
-  fileMenu_->addSeparator();
-  fileMenu_->addActions({MenSend, MenSendKick});
-  fileMenu_->addSeparator();
-  fileMenu_->addActions({MenPrint, MenSnapshot});
-  NHistory = fileMenu_->addSeparator();
-  NHistory->setObjectName(QStringLiteral("NHistory"));
-  NExit = fileMenu_->addSeparator();
-  NExit->setObjectName(QStringLiteral("NExit"));
-  NExit->setVisible(false);
-  fileMenu_->addAction(MenExit);
-  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-  view->addActions({MenPresentation, MenFullScreen, MenShowMenu, MenShowNavbar});
-  menuBar()->addMenu(QStringLiteral("&Options"))->addAction(MenSetOptions);
-  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  help->addActions({MenHelpTopics, MenAbout, MenAboutCustom});
-
-  // The popup's display items are their main-menu twins: same command, same tick.
-  PupPresentation = MenPresentation;
-  PupFullScreen = MenFullScreen;
-  PupShowMenu = MenShowMenu;
-  PupShowNavBar = MenShowNavbar;
-  PupFlyer = new QMenu(this);
-  PupFlyer->setObjectName(QStringLiteral("PupFlyer"));
-  PupCopyText = PupFlyer->addAction(QStringLiteral("&Copy Text to Clipboard"));
-  PupCopyText->setObjectName(QStringLiteral("PupCopyText"));
-  PupPrintText = PupFlyer->addAction(QStringLiteral("Print this &Text"));
-  PupPrintText->setObjectName(QStringLiteral("PupPrintText"));
-  PupPrintPage = PupFlyer->addAction(QStringLiteral("&Print Page..."));
-  PupPrintPage->setObjectName(QStringLiteral("PupPrintPage"));
-  PupOpenWebPage = PupFlyer->addAction(QStringLiteral("&Open Web Page"));
-  PupOpenWebPage->setObjectName(QStringLiteral("PupOpenWebPage"));
-  N4 = PupFlyer->addSeparator();
-  PupFlyer->addActions({PupPresentation, PupFullScreen, PupShowMenu, PupShowNavBar});
-  PupCopyText->setVisible(false);
-  PupPrintText->setVisible(false);
-  PupOpenWebPage->setVisible(false);
-
+void TCPlayerForm::ConnectMenus() {
   connect(MenOpen, &QAction::triggered, this, &TCPlayerForm::MenOpenClick);
   connect(MenClose, &QAction::triggered, this, [this] { RequestClose(false); });
   connect(MenSave, &QAction::triggered, this, [this] { SaveFlyer(false); });
@@ -233,7 +164,7 @@ void TCPlayerForm::CreateClient() {
   pnlFlyer_->pbxFlyer->OnPaint = [this](QPainter& p) { pbxFlyerPaint(p); };
   pnlButtons_ = new TNavBarPanel(client_);
   windowed_ = std::make_unique<TWindowedControls>(pnlFlyer_, services_.measurer,
-                                                  [this]() -> const QImage& { return pageBitmap_; });
+                                                  [this]() -> const QImage& { return screenBitmap_; });
 
   connect(pnlFlyer_, &TFlyerPanel::MouseDown, this, [this](QWidget* sender, QMouseEvent* e) {
     pnlFlyerMouseDown(sender, e->button(), e->position().toPoint(), e->globalPosition().toPoint());
@@ -312,35 +243,8 @@ TCommandSnapshot TCPlayerForm::CommandSnapshot() const {
 
 void TCPlayerForm::ApplyCommandState() {
   const TCommandState c = DeriveCommandState(CommandSnapshot());
-  MenClose->setEnabled(c.close);
-  MenSave->setEnabled(c.save);
-  MenSaveAs->setEnabled(c.save);
-  MenSend->setEnabled(c.send);
-  MenSendKick->setEnabled(c.send);
-  MenSendKick->setVisible(c.sendKickVisible);
-  MenShowMenu->setEnabled(c.showMenu);
-  MenShowNavbar->setEnabled(c.showNavBar);
-  MenFullScreen->setVisible(c.fullScreenVisible);
-  MenFullScreen->setEnabled(c.fullScreenEnabled);
-  N4->setVisible(c.printPage);
-  NExit->setVisible(c.historySeparator);
-  for (QAction* item : fileMenu_->actions())
-    if (item->objectName().startsWith(QLatin1String("MenHistory"))) item->setEnabled(c.history);
-  MenSetOptions->setEnabled(c.options);
-  PupPrintPage->setVisible(c.printPage);
-  MenPrint->setEnabled(c.print);
-  MenSnapshot->setVisible(c.snapshotVisible);
-  MenSnapshot->setEnabled(c.snapshot);
-  const auto apply = [](QWidget* control, TControlState state) {
-    control->setVisible(state.visible);
-    control->setEnabled(state.enabled);
-  };
-  apply(pnlButtons_->wsbPageDown, c.pageDown);
-  apply(pnlButtons_->wsbPageUp, c.pageUp);
-  apply(pnlButtons_->wsbMute, c.mute);
-  apply(pnlButtons_->wsbNote, c.note);
-  apply(pnlButtons_->wsbInfo, c.info);
-  apply(pnlButtons_->wsbClose, c.closeButton);
+  ApplyMenuState(c);
+  pnlButtons_->ApplyButtonState(c);
   if (menuBar()->isVisibleTo(this) != c.menuBarVisible) {
     menuBar()->setVisible(c.menuBarVisible);
     // The size limits read the menu bar's share of the window at once.
@@ -488,7 +392,9 @@ bool TCPlayerForm::SaveFlyer(bool saveAs) {
 }
 
 bool TCPlayerForm::ConfirmNoteSaved(const QString& question) {
-  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened)) return true;
+  // A player told to end by a signal has nobody to answer: a question would keep it running
+  // until it is killed outright.
+  if (!yellowForm_->NoteModified || !loadPhase_.Has(lpOpened) || terminating_) return true;
   switch (services_.prompts.AskYesNoCancel(question)) {
     case TAnswer::Yes: return SaveFlyer(true);
     case TAnswer::No: return true;
@@ -791,7 +697,7 @@ void TCPlayerForm::SaveHistory() { qrl::SaveHistory(registry_, flyerHistory_); }
 
 void TCPlayerForm::AddToHistory(const QString& path) {
   flyerHistory_.Add(path);
-  RebuildHistoryItems(*fileMenu_, NHistory, NExit, flyerHistory_, [this](int index) { HistoryItemClick(index); });
+  RebuildHistoryItems(*FileMenu(), NHistory, NExit, flyerHistory_, [this](int index) { HistoryItemClick(index); });
   ApplyCommandState();
 }
 

@@ -24,6 +24,7 @@
 #include "player/TFlyerHistory.h"
 #include "player/TLinkOpener.h"
 #include "player/TPageHistory.h"
+#include "player/TPlayerMenus.h"
 #include "player/TPlayerRegistry.h"
 
 class QAction;
@@ -62,7 +63,7 @@ struct TPlayerServices {
 
 inline constexpr const char* kVersionText = "1.3.2c";
 
-class TCPlayerForm : public QMainWindow, private TLoadObserver {
+class TCPlayerForm : public QMainWindow, public TPlayerMenus, private TLoadObserver {
   Q_OBJECT
 
  public:
@@ -170,37 +171,6 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TNavBarPanel* pnlButtons() const { return pnlButtons_; }
   TFlyerPanel* pnlFlyer() const { return pnlFlyer_; }
 
-  // Menu items (the popup shares the display commands with the main menu).
-  QAction* MenOpen;
-  QAction* MenClose;
-  QAction* NHistory;
-  QAction* NExit;
-  QAction* MenSave;
-  QAction* MenSaveAs;
-  QAction* MenPrint;
-  QAction* MenSnapshot;
-  QAction* MenSend;
-  QAction* MenSendKick;
-  QAction* MenExit;
-  QAction* MenSetOptions;
-  QAction* MenHelpTopics;
-  QAction* MenPresentation;
-  QAction* MenFullScreen;
-  QAction* MenShowMenu;
-  QAction* MenShowNavbar;
-  QAction* MenAbout;
-  QAction* MenAboutCustom;
-  QMenu* PupFlyer;
-  QAction* PupCopyText;
-  QAction* PupPrintText;
-  QAction* PupPrintPage;
-  QAction* PupOpenWebPage;
-  QAction* N4;
-  QAction* PupPresentation;
-  QAction* PupFullScreen;
-  QAction* PupShowMenu;
-  QAction* PupShowNavBar;
-
  signals:
   // The popup menu was prepared and is about to open at this screen point.
   void PopupRequested(QPoint screenPoint);
@@ -228,7 +198,7 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   void FirstPageReady(TFlyer& flyer) override;
 
   void TakePreferences(const TPreferences& preferences);
-  void CreateMenus();
+  void ConnectMenus();
   void CreateClient();
   bool LoadFlyer(const QString& path);
   void ShowFlyer();
@@ -297,7 +267,6 @@ class TCPlayerForm : public QMainWindow, private TLoadObserver {
   TYellowForm* yellowForm_ = nullptr;
   std::unique_ptr<TFlyerOutput> output_;
   std::unique_ptr<TFlyerSender> sender_;
-  QMenu* fileMenu_ = nullptr;
   QWidget* client_ = nullptr;
   TFlyerPanel* pnlFlyer_ = nullptr;
   TNavBarPanel* pnlButtons_ = nullptr;

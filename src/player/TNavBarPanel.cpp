@@ -102,4 +102,17 @@ void TNavBarPanel::resizeEvent(QResizeEvent*) { LayOut(); }
 
 void TNavBarPanel::mousePressEvent(QMouseEvent* event) { emit MouseDown(this, event); }
 
+void TNavBarPanel::ApplyButtonState(const TCommandState& c) {
+  const auto apply = [](QWidget* control, TControlState state) {
+    control->setVisible(state.visible);
+    control->setEnabled(state.enabled);
+  };
+  apply(wsbPageDown, c.pageDown);
+  apply(wsbPageUp, c.pageUp);
+  apply(wsbMute, c.mute);
+  apply(wsbNote, c.note);
+  apply(wsbInfo, c.info);
+  apply(wsbClose, c.closeButton);
+}
+
 }  // namespace qrl

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "player/CommandState.h"
 #include "windows/TWSpeedButton.h"
 
 namespace qrl {
@@ -35,6 +36,8 @@ class TNavBarPanel : public QWidget {
   TWSpeedButton* wsbInfo;
   TWSpeedButton* wsbClose;
 
+  // Shows and enables the buttons as the command state decides.
+  void ApplyButtonState(const TCommandState& c);
   // Sets the bar's colour (the flyer may turn it black).
   void SetColour(const QColor& colour);
 

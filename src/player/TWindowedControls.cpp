@@ -80,8 +80,12 @@ void TCKBScrollTekst::BuildScrollBar() {
   if (isVisible()) scrollBar_->show();
 }
 
+bool TCKBScrollTekst::DrawnFits() const {
+  return drawn_.deviceIndependentSize() == QSizeF(size()) && drawn_.devicePixelRatio() == devicePixelRatioF();
+}
+
 void TCKBScrollTekst::Scrolled(int position) {
-  if (drawn_.size() != size()) return;  // the next paint draws everything
+  if (!DrawnFits()) return;  // the next paint draws everything
   const QImage& page = pageBitmap_();
   QPainter p(&drawn_);
   DrawTekst(placement_, p, position, kScrollBarWidth + 1, 0, 0, lastPos_, page.isNull() ? nullptr : &page);
@@ -90,13 +94,17 @@ void TCKBScrollTekst::Scrolled(int position) {
 }
 
 void TCKBScrollTekst::paintEvent(QPaintEvent*) {
-  if (drawn_.size() != size()) {
-    drawn_ = QImage(size(), QImage::Format_RGB32);
+  if (!DrawnFits()) {
+    // Drawn at the screen's resolution, as the page under it is, so that the text is as sharp.
+    const double deviceScale = devicePixelRatioF();
+    drawn_ = QImage((QSizeF(size()) * deviceScale).toSize(), QImage::Format_RGB32);
+    drawn_.setDevicePixelRatio(deviceScale);
     const QImage& page = pageBitmap_();
     drawn_.fill(Qt::white);
     if (!page.isNull()) {
       QPainter under(&drawn_);
-      under.drawImage(QPoint(0, 0), page, geometry());
+      const double pageScale = page.devicePixelRatio();
+      under.drawImage(QPoint(0, 0), page, QRectF(QPointF(pos()) * pageScale, QSizeF(size()) * pageScale));
     }
     const int position = scrollBar_ != nullptr ? scrollBar_->value() : 0;
     QPainter p(&drawn_);

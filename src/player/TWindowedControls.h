@@ -43,10 +43,12 @@ class TCKBScrollTekst : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Whether drawn_ still matches the control's size and the screen's resolution.
+  bool DrawnFits() const;
   void Scrolled(int position);
 
   TCKbOccTekst& placement_;
-  QImage drawn_;  // what the control shows; scrolling works on these pixels
+  QImage drawn_;  // what the control shows, at the screen's resolution; scrolling works on these pixels
   const TTextMeasurer& measurer_;
   std::function<const QImage&()> pageBitmap_;
   QScrollBar* scrollBar_ = nullptr;

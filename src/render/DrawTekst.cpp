@@ -104,7 +104,11 @@ void DrawTekst(TCKbOccTekst& placement, QPainter& canvas, int pos, int barWidth,
     if (!full && pageBitmap != nullptr) {
       const QRect under =
           CanvasRect(int64_t{placement.Left} + 1, int64_t{placement.Top} + border, w - b - 2, h - 2 * border);
-      if (!under.isEmpty()) canvas.drawImage(CanvasPoint(x, int64_t{top} + border), *pageBitmap, under);
+      // The page may be drawn at a screen's resolution: its pixels are not the canvas's.
+      const double pageScale = pageBitmap->devicePixelRatio();
+      if (!under.isEmpty())
+        canvas.drawImage(QPointF(CanvasPoint(x, int64_t{top} + border)), *pageBitmap,
+                         QRectF(QPointF(under.topLeft()) * pageScale, QSizeF(under.size()) * pageScale));
     }
     canvas.setBackgroundMode(Qt::TransparentMode);
   }

@@ -5,6 +5,7 @@
 #include <regex>
 #include <sstream>
 
+#include "format/FileContents.h"
 #include "format/QuireleafException.h"
 
 namespace qrl {
@@ -13,14 +14,6 @@ namespace {
 
 [[noreturn]] void Malformed(const std::string& path, const std::string& what) {
   throw EFileError("Cannot add links to \"" + path + "\": " + what);
-}
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw EFileError("Cannot read \"" + path + "\"");
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
 }
 
 // The numbers after the last "startxref" and the trailer dictionary before it.
@@ -137,7 +130,7 @@ std::string PdfName(const std::string& utf8) {
 }
 
 void AppendPdfUpdate(const std::string& path, const TPdfUpdate& update) {
-  const std::string pdf = ReadWhole(path);
+  const std::string pdf = ReadFileContents(path);
   const TTrailer trailer = ReadTrailer(pdf, path);
   const auto offsets = ReadXref(pdf, trailer.XrefOffset, path);
   const int root = std::stoi(trailer.Root);

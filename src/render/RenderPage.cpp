@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 #include <string>
 
 #include "document/TFlyer.h"
@@ -74,7 +73,7 @@ void PaintDrawList(const std::vector<TCKbOccurrence*>& drawList, QPainter& canva
 
 QImage RenderPage(TFlyer& flyer, int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= flyer.Pages.size())
-    throw std::out_of_range("The flyer has no page " + std::to_string(index) + ".");
+    throw EOutOfRange("The flyer has no page " + std::to_string(index) + ".");
   flyer.BuildPage(0);
   flyer.BuildPage(index);
   TPlayerPage& page = *flyer.Pages[static_cast<std::size_t>(index)];

@@ -16,7 +16,7 @@ class TFlyer;
 // Elements of the page's own placements are released after drawing, so only the background
 // page's stay resident. On an 8-bit screen (the flyer context's
 // ScreenBitsPerPixel) the page's palette is built on first use and the page drawn through it.
-// Raises std::out_of_range for an index outside the pages, "Out of memory." for an area beyond
+// Raises EOutOfRange for an index outside the pages, "Out of memory." for an area beyond
 // the block cap, "Invalid DC." when no picture of the area can be made, and whatever loading
 // or decoding an element raises.
 QImage RenderPage(TFlyer& flyer, int index);

@@ -9,6 +9,7 @@
 #include "document/FlyerTestSupport.h"
 #include "document/NoteBlock.h"
 #include "document/TFlyerWriter.h"
+#include "format/CodePage.h"
 #include "format/FlyerLayout.h"
 #include "format/QuireleafException.h"
 
@@ -46,13 +47,27 @@ std::vector<std::string> FolderContents(const TempDir& dir) {
   return names;
 }
 
+// The stored lines end at a character 0, so a note holding one is refused, naming it and its
+// line, before a byte is written.
+TEST(NoteBlock, CharacterZeroIsRefusedNotDropped) {
+  TQLStream out(std::vector<std::uint8_t>{}, "note.bin");
+  try {
+    WriteNoteBlock(out, {"Hello", std::string("Wor\0ld", 6)}, TNoteBounds::FromSize(0, 0, 10, 10));
+    FAIL() << "a note with a character 0 was written";
+  } catch (const EUnstorableText& e) {
+    EXPECT_EQ(e.Character(), U'\0');
+    EXPECT_STREQ(e.what(), "Note line 2: the character U+0000 cannot be stored: a flyer text ends at it.");
+  }
+  EXPECT_EQ(out.Size(), 0);
+}
+
 TEST(NoteBlock, RoundTripWithFixedFields) {
   TempDir dir;
   const std::string path = dir.File("note.bin");
   const TNoteBounds bounds = TNoteBounds::FromSize(-5, 10, 300, 120);
   {
     TQLStream out(path, TOpenMode::fmCreate);
-    WriteNoteBlock(out, {"Hello", "", std::string("Wor\0ld", 6)}, bounds);
+    WriteNoteBlock(out, {"Hello", "", "World"}, bounds);
     WriteNoteBlock(out, {}, TNoteBounds::FromSize(INT_MAX, INT_MIN, 10, -1));
   }
   const auto bytes = ReadAll(path);
@@ -64,7 +79,6 @@ TEST(NoteBlock, RoundTripWithFixedFields) {
   TStrings lines;
   TNoteBounds read;
   ReadNoteBlock(in, lines, read);
-  // A character 0 cannot be stored; it is left out rather than ending the lines early.
   EXPECT_EQ(lines, (TStrings{"Hello", "", "World"}));
   EXPECT_EQ(read, bounds);
   EXPECT_EQ(read.Width(), 300);

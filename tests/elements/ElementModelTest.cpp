@@ -3,6 +3,7 @@
 #include "elements/TCKbClick.h"
 #include "elements/TLocation.h"
 #include "elements/TElementContext.h"
+#include "format/QuireleafException.h"
 
 namespace qrl {
 namespace {
@@ -61,7 +62,7 @@ TEST(Location, GrowsInStepsOfEightFromSixtyFourKeepingTheTable) {
   EXPECT_EQ(location.Page(200), 7);
   EXPECT_EQ(location.Page(2), 0);
   EXPECT_EQ(location.Page(500), 0);
-  EXPECT_THROW(location.SetPage(0, 1), std::out_of_range);
+  EXPECT_THROW(location.SetPage(0, 1), EOutOfRange);
   location.ClearPages();
   EXPECT_EQ(location.Capacity(), 0);
 }

@@ -2,6 +2,7 @@
 // As, closing by every route with a changed note, and saving over the flyer that is open.
 
 #include <QDir>
+#include <csignal>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
@@ -21,6 +22,7 @@
 #include "player/PlayerFakes.h"
 #include "player/TCPlayerForm.h"
 #include "player/TNavBarPanel.h"
+#include "player/TTerminationSignals.h"
 #include "player/TYellowForm.h"
 #include "render/RenderPage.h"
 #include "support/TempDir.h"
@@ -290,6 +292,19 @@ class NoteSavingTest : public QObject {
     prompts_.answers = {TAnswer::No};
     QVERIFY(form->close());
     QVERIFY(!LoadNote(dir_->File("b.qrl")).present);
+  }
+
+  void aTerminationSignalEndsWithoutAskingAboutTheNote() {
+    WriteNoteFlyer(dir_->File("a.qrl"), "Alpha");
+    auto form = OpenForm(Path("a.qrl"));
+    Type(*form, QStringLiteral("typed"));
+    const std::vector<char> before = Bytes(dir_->File("a.qrl"));
+    TTerminationSignals termination;
+    QObject::connect(&termination, &TTerminationSignals::Received, form.get(), &TCPlayerForm::Terminate);
+    ::raise(SIGTERM);
+    QTRY_VERIFY(!form->isVisible());
+    QVERIFY(prompts_.questions.isEmpty());
+    QVERIFY(Bytes(dir_->File("a.qrl")) == before);
   }
 
   void aCloseWhileBuildingWaitsForTheBuilderWhenTheNoteChanged() {

@@ -233,6 +233,30 @@ class WindowUseTest : public QObject {
     QTRY_COMPARE(form->FlyerCursor(), 4);
   }
 
+  void scrollingTextsAreDrawnAtTheScreensResolution() {
+    auto form = Open();
+    QVERIFY(form);
+    const double dpr = form->devicePixelRatioF();
+    // An opaque text on the page and a transparent one on the background page.
+    for (const QRect box : {QRect(20, 100, 200, 60), QRect(420, 200, 160, 80)}) {
+      auto* text = Only<TCKBScrollTekst>(form->pnlFlyer(), box);
+      QVERIFY(text);
+      text->grab();
+      QCOMPARE(text->Drawn().size(), box.size() * dpr);
+      // Scrolling moves (or, transparent, redraws over the page) the pixels already drawn: inside
+      // the box's edge rows and columns, which a full paint leaves to the page, they must come
+      // out as a fresh drawing does.
+      QTest::keyClick(text->ScrollBar(), Qt::Key_PageDown);
+      QVERIFY(text->ScrollBar()->value() > 0);
+      const QRect inside = QRect(1, 2, box.width() - 16, box.height() - 4);
+      const QRect pixels(inside.topLeft() * dpr, inside.size() * dpr);
+      const QImage scrolled = text->Drawn().copy(pixels);
+      text->ShowControl();
+      text->grab();
+      QCOMPARE(text->Drawn().copy(pixels), scrolled);
+    }
+  }
+
   void aResizeSnapsOnlyWhenTheButtonIsReleased() {
     auto form = Open();
     QVERIFY(form);

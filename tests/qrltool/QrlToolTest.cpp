@@ -214,6 +214,22 @@ TEST_F(QrlToolTest, NoteSetWritesACopyThatCarriesTheNewNote) {
   EXPECT_TRUE(TempFolderEmpty());
 }
 
+TEST_F(QrlToolTest, NoteSetRefusesWhatAFlyerCannotStore) {
+  const std::string flyer = WriteSampleFlyer();
+  std::ofstream(File("wide.txt")) << "Hello\nto \u4E2D\n";
+  TRun run = Run("note '" + flyer + "' --set '" + File("wide.txt") + "' -o '" + File("wide.qrl") + "'");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Err, File("wide.txt") + ", line 2: the character U+4E2D \"\u4E2D\" cannot be stored: flyer texts "
+                                        "are Windows-1252.\n");
+  std::ofstream(File("zero.txt")) << std::string("Hello\nWor\0ld\n", 12);
+  run = Run("note '" + flyer + "' --set '" + File("zero.txt") + "' -o '" + File("zero.qrl") + "'");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Err, "Note line 2: the character U+0000 cannot be stored: a flyer text ends at it.\n");
+  EXPECT_FALSE(std::filesystem::exists(File("wide.qrl")));
+  EXPECT_FALSE(std::filesystem::exists(File("zero.qrl")));
+  EXPECT_TRUE(TempFolderEmpty());
+}
+
 TEST_F(QrlToolTest, ExtractWritesTheWaveFileThePlayerPlays) {
   const std::string flyer = WriteSampleFlyer();
   ASSERT_EQ(Run("extract '" + flyer + "' --element 3 -o '" + File("sound.wav") + "'").Status, 0);

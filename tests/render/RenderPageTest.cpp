@@ -113,8 +113,8 @@ TEST(RenderPage, BackdropsTileFromTheCornerAndEmptyOnesAreSkipped) {
 }
 
 TEST_F(RenderPageTest, RefusesPagesAreasAndPicturesItCannotDraw) {
-  EXPECT_THROW(RenderPage(*flyer, 3), std::out_of_range);
-  EXPECT_THROW(RenderPage(*flyer, -1), std::out_of_range);
+  EXPECT_THROW(RenderPage(*flyer, 3), EOutOfRange);
+  EXPECT_THROW(RenderPage(*flyer, -1), EOutOfRange);
   const auto codeOf = [this] {
     try {
       RenderPage(*flyer, 1);

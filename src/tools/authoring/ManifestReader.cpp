@@ -3,13 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <iterator>
 #include <map>
 
 #include "elements/TCKbClick.h"
 #include "fif/FifBitstream.h"
 #include "format/FlyerLayout.h"
+#include "format/FileContents.h"
 #include "format/FontCodes.h"
 #include "format/QuireleafException.h"
 #include "tools/authoring/Manifest.h"
@@ -534,12 +534,7 @@ TManifest ParseManifest(const std::string& text, const fs::path& baseDir, const 
 }
 
 TManifest ReadManifest(const fs::path& path) {
-  std::error_code ec;
-  std::ifstream in(path, std::ios::binary);
-  if (!fs::is_regular_file(path, ec) || !in) throw EFileError("Cannot read the manifest " + path.string());
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw EFileError("Cannot read the manifest " + path.string());
-  return ParseManifest(text, path.parent_path(), path.filename().string());
+  return ParseManifest(ReadFileContents(path.string()), path.parent_path(), path.filename().string());
 }
 
 }  // namespace qrl

@@ -4,16 +4,18 @@
 #include <map>
 #include <optional>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "format/QuireleafException.h"
 
 namespace qrl::tool {
 
 // Wrong usage: reported with the command's usage text and exit status 2.
-class EUsage : public std::runtime_error {
+class EUsage : public EQuireleafException {
  public:
-  using std::runtime_error::runtime_error;
+  using EQuireleafException::EQuireleafException;
+  const char* ClassName() const noexcept override { return "EUsage"; }
 };
 
 class TArgumentParser {

@@ -1,10 +1,7 @@
 // qrltool build: authors a flyer from a manifest (docs/manifest.md).
 
-#include <iostream>
-
 #include "elements/QtTextMeasurer.h"
 #include "tools/authoring/FlyerCompiler.h"
-#include "tools/authoring/ManifestError.h"
 #include "tools/qrltool/ArgumentParser.h"
 #include "tools/qrltool/Command.h"
 #include "tools/qrltool/ToolFlyer.h"
@@ -16,19 +13,10 @@ int RunBuild(const Arguments& args) {
   const std::string manifest = p.Single("manifest");
   const std::string out = p.Required("-o");
   const std::string kickstarter = p.Value("--kickstarter").value_or(KickstarterPath());
-  try {
-    // Texts are laid out with the fonts the player measures them with.
-    const TQtTextMeasurer measurer;
-    BuildFlyer(manifest, out, measurer, kickstarter);
-    return kExitOk;
-  } catch (const EManifestError& e) {
-    for (const auto& message : e.Messages()) std::cerr << message << "\n";
-    std::cerr << "qrltool build: nothing written\n";
-    return kExitRefused;
-  } catch (const std::exception& e) {
-    std::cerr << "qrltool build: " << e.what() << "\n";
-    return kExitUsage;
-  }
+  // Texts are laid out with the fonts the player measures them with.
+  const TQtTextMeasurer measurer;
+  BuildFlyer(manifest, out, measurer, kickstarter);
+  return kExitOk;
 }
 
 extern const TCommand kBuildCommand = {

@@ -1,6 +1,7 @@
 #pragma once
-// The commands of qrltool. Each lives in a file of its own and returns the process exit status:
-// 0 success, 1 the input was refused, 2 wrong usage or an input/output failure of the tool.
+// The commands of qrltool. Each lives in a file of its own; it returns kExitOk or raises, and
+// ReportFailure turns what it raised into the exit status: 1 the input was refused, 2 wrong
+// usage or an input/output failure of the tool.
 
 #include <string>
 #include <vector>

@@ -43,23 +43,19 @@ int RunExport(const Arguments& args) {
   TToolFlyer tool;
   TFlyer& flyer = tool.Flyer();
   std::vector<std::string> dropped;
-  try {
-    tool.Load(path, false);
-    if (html) CheckHtmlTarget(*html);
-    const auto library = TFifLibrary::Hold();
-    if (html) {
-      TAtomicFolder folder(*html);
-      ExportHtml(flyer, folder.TempPath(), dropped);
-      folder.Commit();
-    }
-    if (pdf) {
-      TAtomicFile target(*pdf);
-      std::vector<std::string> again;  // the web pages reported them already
-      ExportPdf(flyer, target.TempPath(), html ? again : dropped);
-      target.Commit();
-    }
-  } catch (const std::exception& e) {
-    return ReportFailure(e, p.Flag("-d"), false);
+  tool.Load(path, false);
+  if (html) CheckHtmlTarget(*html);
+  const auto library = TFifLibrary::Hold();
+  if (html) {
+    TAtomicFolder folder(*html);
+    ExportHtml(flyer, folder.TempPath(), dropped);
+    folder.Commit();
+  }
+  if (pdf) {
+    TAtomicFile target(*pdf);
+    std::vector<std::string> again;  // the web pages reported them already
+    ExportPdf(flyer, target.TempPath(), html ? again : dropped);
+    target.Commit();
   }
   for (const auto& address : dropped)
     std::cerr << "qrltool export: left out a link that is no web or mail address: \"" << address << "\"\n";

@@ -1,11 +1,11 @@
 // qrltool extract: writes an element's content — a sound as the WAVE file the player plays, a
 // picture as an image file of the decoded picture, or the stored picture bytes unchanged.
 
-#include <fstream>
-#include <iostream>
+#include <string>
 
 #include "elements/TCKbImage.h"
 #include "elements/TCKbSound.h"
+#include "format/FileContents.h"
 #include "format/QuireleafException.h"
 #include "format/TAtomicFile.h"
 #include "tools/common/PictureFile.h"
@@ -18,9 +18,7 @@ namespace qrl::tool {
 namespace {
 
 void CopyFileAtomically(const std::string& source, const std::string& target) {
-  std::ifstream in(source, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) throw EFileError("Cannot read \"" + source + "\"");
+  const std::string bytes = ReadFileContents(source);
   WriteFileAtomically(target, bytes.data(), bytes.size());
 }
 
@@ -36,43 +34,31 @@ int RunExtract(const Arguments& args) {
   if (width.has_value() != height.has_value()) throw EUsage("--width and --height go together");
 
   TToolFlyer tool;
-  try {
-    tool.Scan(path);
-    TSaveRec* entry = tool.Flyer().FindElement(static_cast<std::uint16_t>(id));
-    if (!entry) {
-      std::cerr << "The flyer has no element " << id << ".\n";
-      return kExitRefused;
-    }
-    tool.ReadElement(*entry);
-    tool.Close();
-    if (entry->Sound) {
-      if (p.Flag("--raw") || width) throw EUsage("--raw, --width and --height apply to pictures only");
-      CopyFileAtomically(entry->Sound->WaveFileName, out);
-      return kExitOk;
-    }
-    auto* image = dynamic_cast<TCKbImage*>(entry->Control.get());
-    if (!image) {
-      std::cerr << "Element " << id << " is neither a picture nor a sound.\n";
-      return kExitRefused;
-    }
-    if (p.Flag("--raw")) {
-      if (width) throw EUsage("--raw writes the stored bytes; it takes no size");
-      WriteFileAtomically(out, reinterpret_cast<const char*>(image->Data.data()), image->Data.size());
-      return kExitOk;
-    }
-    if (!IsPictureFileName(out)) throw EUsage("the output must end in .png, .bmp or .ppm");
-    if (width && !image->IsJpeg) {
-      image->PictureWidth = *width;
-      image->PictureHeight = *height;
-    }
-    image->Prepare();
-    WritePictureFile(image->Bitmap, out);
+  tool.Scan(path);
+  TSaveRec* entry = tool.Flyer().FindElement(static_cast<std::uint16_t>(id));
+  if (!entry) throw EQuireleafException("The flyer has no element " + std::to_string(id) + ".");
+  tool.ReadElement(*entry);
+  tool.Close();
+  if (entry->Sound) {
+    if (p.Flag("--raw") || width) throw EUsage("--raw, --width and --height apply to pictures only");
+    CopyFileAtomically(entry->Sound->WaveFileName, out);
     return kExitOk;
-  } catch (const EUsage&) {
-    throw;
-  } catch (const std::exception& e) {
-    return ReportFailure(e, p.Flag("-d"), false);
   }
+  auto* image = dynamic_cast<TCKbImage*>(entry->Control.get());
+  if (!image) throw EQuireleafException("Element " + std::to_string(id) + " is neither a picture nor a sound.");
+  if (p.Flag("--raw")) {
+    if (width) throw EUsage("--raw writes the stored bytes; it takes no size");
+    WriteFileAtomically(out, reinterpret_cast<const char*>(image->Data.data()), image->Data.size());
+    return kExitOk;
+  }
+  if (!IsPictureFileName(out)) throw EUsage("the output must end in .png, .bmp or .ppm");
+  if (width && !image->IsJpeg) {
+    image->PictureWidth = *width;
+    image->PictureHeight = *height;
+  }
+  image->Prepare();
+  WritePictureFile(image->Bitmap, out);
+  return kExitOk;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -16,6 +15,7 @@
 #include "fif/FifDecoder.h"
 #include "fif/FifEncoder.h"
 #include "fif/FifStatus.h"
+#include "format/FileContents.h"
 #include "format/QuireleafException.h"
 #include "format/TAtomicFile.h"
 #include "imaging/CheckMemory.h"
@@ -39,14 +39,9 @@ std::optional<std::pair<int, int>> SizeOptions(const TArgumentParser& parser, in
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
   std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  if (ec) throw EFileError("Cannot read " + path + ": " + ec.message());
-  CheckMemory(size);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  std::ifstream in(path, std::ios::binary);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-    throw EFileError("Cannot read " + path);
-  return bytes;
+  if (const auto size = std::filesystem::file_size(path, ec); !ec) CheckMemory(size);
+  const std::string bytes = ReadFileContents(path);
+  return {bytes.begin(), bytes.end()};
 }
 
 void WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
@@ -77,9 +72,10 @@ std::string KeyText(const TFifKeyColour& key) {
   return text;
 }
 
-int Refused(const std::string& message) {
-  std::cerr << "qrltool fif: " << message << "\n";
-  return kExitRefused;
+// A refusal that names the picture it concerns; a coded error keeps its message, since the
+// numbers mean nothing outside the player.
+[[noreturn]] void RefuseInput(const std::string& input, const std::string& message) {
+  throw EQuireleafException(input + ": " + message);
 }
 
 int Encode(const Arguments& args) {
@@ -100,12 +96,10 @@ int Encode(const Arguments& args) {
     width = picture.Width();
     height = picture.Height();
     fif = EncodeFif(picture, options);
-  } catch (const EInvalidGraphic& e) {
-    return Refused(e.what());
   } catch (const EQuireleafDebugger& e) {
-    return Refused(std::string(input) + ": " + e.what());
+    RefuseInput(input, e.what());
   } catch (const EFifError& e) {
-    return Refused(std::string(input) + ": " + e.what());
+    RefuseInput(input, e.what());
   }
   WriteWholeFile(output, fif);
   std::cout << output << ": " << width << " x " << height << ", " << fif.size() << " bytes ("
@@ -126,11 +120,10 @@ int Decode(const Arguments& args) {
     picture = DecodeFif(data.data(), data.size(), size ? size->first : 0, size ? size->second : 0);
   } catch (const EQuireleafDebugger& e) {
     // The library's status says what was wrong with the data.
-    const int status = ecFifErrorBase - e.HelpContext();
-    if (e.HelpContext() == ecOutOfMemory) return Refused(input + ": " + e.what());
-    return Refused(input + ": " + e.what() + " (" + FifStatusText(status) + ")");
+    if (e.HelpContext() == ecOutOfMemory) RefuseInput(input, e.what());
+    RefuseInput(input, e.what() + std::string(" (") + FifStatusText(ecFifErrorBase - e.HelpContext()) + ")");
   } catch (const EQuireleafCancelled& e) {
-    return Refused(input + ": " + e.what());
+    RefuseInput(input, e.what());
   }
   WritePictureFile(picture, output);
   return kExitOk;
@@ -191,21 +184,13 @@ int Info(const Arguments& args) {
   const std::string input = parser.Single("FIF file");
   const bool json = parser.Flag("--json");
   const std::vector<std::uint8_t> data = ReadWholeFile(input);
-  try {
-    const TFifDecoder decoder{std::span<const std::uint8_t>(data)};
-    const nlohmann::json info = InfoJson(decoder.Header(), data.size());
-    if (json)
-      std::cout << info.dump(2) << "\n";
-    else
-      PrintInfo(info);
-    return kExitOk;
-  } catch (const EFifError& e) {
-    if (json)
-      std::cout << nlohmann::json{{"error", {{"class", "EFifError"}, {"status", e.Status()}, {"message", e.what()}}}}
-                       .dump(2)
-                << "\n";
-    return Refused(input + ": " + e.what());
-  }
+  const TFifDecoder decoder{std::span<const std::uint8_t>(data)};
+  const nlohmann::json info = InfoJson(decoder.Header(), data.size());
+  if (json)
+    std::cout << info.dump(2) << "\n";
+  else
+    PrintInfo(info);
+  return kExitOk;
 }
 
 }  // namespace

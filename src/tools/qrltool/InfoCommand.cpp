@@ -38,38 +38,40 @@ json Rect(const TCKbOccurrence& o, int number) {
           {"height", o.DesignHeight}};
 }
 
+// The placements of a control, each its rectangle and number with what describe adds for its kind.
+template <class TOccurrence, class TControl, class TDescribe>
+json PlacementsJson(const TControl& control, TDescribe describe) {
+  json occurrences = json::array();
+  int number = 0;
+  for (const auto& occ : control.Occurrences()) {
+    const auto& o = static_cast<const TOccurrence&>(*occ);
+    json r = Rect(o, ++number);
+    describe(o, r);
+    occurrences.push_back(r);
+  }
+  return occurrences;
+}
+
 json ImageJson(const TCKbImage& image) {
   json j = {{"compression", kFifCompression}, {"dataSize", image.DataSize}, {"pictureWidth", image.PictureWidth},
             {"pictureHeight", image.PictureHeight}, {"isJpeg", image.IsJpeg}};
-  json occurrences = json::array();
-  int number = 0;
-  for (const auto& occ : image.Occurrences()) {
-    const auto& o = static_cast<const TCKbOccImage&>(*occ);
-    json r = Rect(o, ++number);
+  j["occurrences"] = PlacementsJson<TCKbOccImage>(image, [](const TCKbOccImage& o, json& r) {
     r["transparent"] = o.Transparent;
     r["background"] = o.Background;
     r["keyColour"] = ColourText(o.KeyColour);
-    occurrences.push_back(r);
-  }
-  j["occurrences"] = occurrences;
+  });
   return j;
 }
 
 json ClickJson(const TCKbClick& click) {
   json j = {{"shape", click.Shape}};
-  json occurrences = json::array();
-  int number = 0;
-  for (const auto& occ : click.Occurrences()) {
-    const auto& o = static_cast<const TCKbOccClick&>(*occ);
-    json r = Rect(o, ++number);
+  j["occurrences"] = PlacementsJson<TCKbOccClick>(click, [](const TCKbOccClick& o, json& r) {
     r["action"] = o.Action;
     r["soundElement"] = o.SoundElement;
     r["soundIndex"] = o.SoundIndex;
     r["linkText"] = Cp1252ToUtf8(o.LinkText);
     r["windowed"] = o.Windowed;
-    occurrences.push_back(r);
-  }
-  j["occurrences"] = occurrences;
+  });
   return j;
 }
 
@@ -85,16 +87,10 @@ json TextJson(const TCKbTekst& text) {
             {"scrollAllowed", text.ScrollAllowed},
             {"alignment", text.Alignment},
             {"lines", Lines(text.Lines)}};
-  json occurrences = json::array();
-  int number = 0;
-  for (const auto& occ : text.Occurrences()) {
-    const auto& o = static_cast<const TCKbOccTekst&>(*occ);
-    json r = Rect(o, ++number);
+  j["occurrences"] = PlacementsJson<TCKbOccTekst>(text, [](const TCKbOccTekst& o, json& r) {
     r["lines"] = Lines(o.Lines);
     r["windowed"] = o.Windowed;
-    occurrences.push_back(r);
-  }
-  j["occurrences"] = occurrences;
+  });
   return j;
 }
 
@@ -246,11 +242,7 @@ int RunInfo(const Arguments& args) {
   const std::string path = p.Single("flyer file");
   const bool json = p.Flag("--json");
   TToolFlyer tool;
-  try {
-    tool.Load(path, p.Flag("--decode"));
-  } catch (const std::exception& e) {
-    return ReportFailure(e, p.Flag("-d"), json);
-  }
+  tool.Load(path, p.Flag("--decode"));
   if (json)
     std::cout << FlyerInfoJson(tool.Flyer()).dump(2) << "\n";
   else

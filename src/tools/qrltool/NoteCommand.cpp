@@ -1,15 +1,11 @@
 // qrltool note: prints a flyer's note, or writes a copy carrying a new one exactly as the
 // player's Save As does.
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 #include "document/FlyerCopy.h"
 #include "format/CodePage.h"
-#include "format/QuireleafException.h"
+#include "format/FileContents.h"
 #include "tools/qrltool/ArgumentParser.h"
 #include "tools/qrltool/Command.h"
 #include "tools/qrltool/ToolFlyer.h"
@@ -21,11 +17,7 @@ namespace {
 // The note text file (UTF-8) as Windows-1252 lines. A character the code page lacks is refused
 // with its line, never replaced.
 TStrings ReadNoteText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  if (!file || !(text << file.rdbuf()) || file.bad())
-    throw EFileError("Cannot read \"" + path + "\": " + std::strerror(errno));
-  std::string rest = text.str();
+  std::string rest = ReadFileContents(path);
   if (rest.starts_with("\xEF\xBB\xBF")) rest.erase(0, 3);  // a byte order mark is no note text
   TStrings lines;
   for (std::size_t start = 0, number = 1; start < rest.size(); ++number) {
@@ -61,18 +53,14 @@ int RunNote(const Arguments& args) {
   const TStrings newLines = textFile ? ReadNoteText(*textFile) : TStrings();
 
   TToolFlyer tool;
-  try {
-    tool.Load(path, false);
-    TFlyer& flyer = tool.Flyer();
-    if (!textFile) {
-      for (const auto& line : flyer.NoteLines) std::cout << Cp1252ToUtf8(line) << "\n";
-      return kExitOk;
-    }
-    WriteFlyerCopy(path, out, newLines, bounds.value_or(flyer.NoteBounds), KickstarterPath());
+  tool.Load(path, false);
+  TFlyer& flyer = tool.Flyer();
+  if (!textFile) {
+    for (const auto& line : flyer.NoteLines) std::cout << Cp1252ToUtf8(line) << "\n";
     return kExitOk;
-  } catch (const std::exception& e) {
-    return ReportFailure(e, p.Flag("-d"), false);
   }
+  WriteFlyerCopy(path, out, newLines, bounds.value_or(flyer.NoteBounds), KickstarterPath());
+  return kExitOk;
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "format/Packing.h"
-#include "format/QuireleafException.h"
 #include "tools/qrltool/ArgumentParser.h"
 #include "tools/qrltool/Command.h"
 #include "tools/qrltool/ToolFlyer.h"
@@ -18,26 +17,18 @@ int RunPack(const Arguments& args) {
   const std::string out = p.Required("-o");
   const std::string kickstarter = p.Value("--kickstarter").value_or(KickstarterPath());
   if (kickstarter.empty()) throw EUsage("no quirekick.exe beside qrltool; name one with --kickstarter");
-  try {
-    // The flyer travels under its own name with the extension the player expects.
-    const std::string resourceName = std::filesystem::path(flyer).stem().string() + ".QRL";
-    PackFlyer(kickstarter, flyer, resourceName, out);
-    return kExitOk;
-  } catch (const std::exception& e) {
-    return ReportFailure(e, false, false);
-  }
+  // The flyer travels under its own name with the extension the player expects.
+  const std::string resourceName = std::filesystem::path(flyer).stem().string() + ".QRL";
+  PackFlyer(kickstarter, flyer, resourceName, out);
+  return kExitOk;
 }
 
 int RunUnpack(const Arguments& args) {
   const TArgumentParser p(args, {}, {"-o"});
   const std::string exe = p.Single("kickstarter executable");
   const std::string out = p.Required("-o");
-  try {
-    UnpackFlyer(exe, out);
-    return kExitOk;
-  } catch (const std::exception& e) {
-    return ReportFailure(e, false, false);
-  }
+  UnpackFlyer(exe, out);
+  return kExitOk;
 }
 
 }  // namespace

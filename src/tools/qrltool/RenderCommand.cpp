@@ -35,19 +35,15 @@ int RunRender(const Arguments& args) {
   TFlyer& flyer = tool.Flyer();
   // Elements build their colour tables as they load, so the depth comes first.
   flyer.Context().ScreenBitsPerPixel = TScreenDepth::BitsPerPixel();
+  tool.Load(path, false);
+  if (static_cast<std::size_t>(*page) >= flyer.Pages.size())
+    throw EUsage("page " + std::to_string(*page) + " does not exist: the flyer has pages 0 to " +
+                 std::to_string(static_cast<long long>(flyer.Pages.size()) - 1));
+  if (width) SetFlyerArea(flyer, *width, AreaHeightForWidth(flyer, *width));
   QImage picture;
-  try {
-    tool.Load(path, false);
-    if (static_cast<std::size_t>(*page) >= flyer.Pages.size())
-      throw EUsage("page " + std::to_string(*page) + " does not exist: the flyer has pages 0 to " +
-                   std::to_string(static_cast<long long>(flyer.Pages.size()) - 1));
-    if (width) SetFlyerArea(flyer, *width, AreaHeightForWidth(flyer, *width));
+  {
     const auto library = TFifLibrary::Hold();
     picture = RenderPage(flyer, *page);
-  } catch (const EUsage&) {
-    throw;
-  } catch (const std::exception& e) {
-    return ReportFailure(e, p.Flag("-d"), false);
   }
   WritePictureFile(ImageToDib(picture), out);
   return kExitOk;

@@ -3,14 +3,10 @@
 #include <QCoreApplication>
 #include <cstdlib>
 #include <filesystem>
-#include <iostream>
-#include <nlohmann/json.hpp>
 
 #include "document/Placeholder.h"
 #include "elements/TCKbControl.h"
-#include "format/QuireleafException.h"
 #include "imaging/FifLibrary.h"
-#include "tools/qrltool/Command.h"
 
 namespace qrl::tool {
 
@@ -36,18 +32,6 @@ void TToolFlyer::Load(const std::string& path, bool decode) {
     for (const auto& entry : flyer_->Elements)
       if (entry->Control) entry->Control->Prepare();
   loader_->Close();
-}
-
-int ReportFailure(const std::exception& e, bool debug, bool json) {
-  const bool refused = dynamic_cast<const EQuireleafException*>(&e) != nullptr;
-  if (json) {
-    nlohmann::ordered_json error = {{"class", ExceptionClassName(e)}, {"message", e.what()}};
-    if (const auto* coded = dynamic_cast<const EQuireleafDebugger*>(&e)) error["code"] = coded->HelpContext();
-    std::cout << nlohmann::ordered_json{{"error", error}}.dump(2) << "\n";
-  } else {
-    std::cerr << (refused ? HandleExceptionMessage(e, debug) : std::string(e.what())) << "\n";
-  }
-  return refused ? kExitRefused : kExitUsage;
 }
 
 std::string KickstarterPath() {

@@ -1,9 +1,7 @@
 #pragma once
 // A flyer loaded for a command exactly as the player loads it (scan, then every page built in
-// order, elements read lazily), with real font metrics, and the way commands report a flyer
-// the player would refuse.
+// order, elements read lazily), with real font metrics.
 
-#include <exception>
 #include <memory>
 #include <string>
 
@@ -39,12 +37,6 @@ class TToolFlyer {
   TLoadObserver observer_;
   std::unique_ptr<TFlyerLoader> loader_;
 };
-
-// Reports a failure the way the player's message box would ("Error 4100 has occurred during
-// file access." or the message itself; with debug the coded error's message), on standard error,
-// or as {"error": {...}} on standard output with json. Returns the exit status: 1 for a refused
-// flyer or picture, 2 for an input/output failure of the tool.
-int ReportFailure(const std::exception& e, bool debug, bool json);
 
 // The kickstarter launcher beside this program ("" when it is missing).
 std::string KickstarterPath();

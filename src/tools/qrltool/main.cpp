@@ -3,23 +3,10 @@
 #include <QGuiApplication>
 #include <QString>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <exception>
 #include <iostream>
 
-#include "tools/qrltool/ArgumentParser.h"
-#include "tools/qrltool/Command.h"
-
-namespace {
-
-void PrintHelp() {
-  std::cout << "usage: qrltool COMMAND [OPTIONS] ARGS\n\ncommands:\n";
-  for (const auto& c : qrl::tool::Commands()) std::cout << "  " << c.Name << "\t" << c.Summary << "\n";
-  std::cout << "\n\"qrltool COMMAND --help\" describes a command's options.\n";
-}
-
-}  // namespace
+#include "tools/qrltool/CommandLine.h"
 
 // Qt's own notices (a missing runtime folder under the offscreen platform) are not the tool's output.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -54,32 +41,6 @@ int main(int argc, char** argv) {
   // Text measuring and rendering need fonts but never a display.
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   int qtArgc = 1;
-  QGuiApplication app(qtArgc, argv);
-
-  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
-    PrintHelp();
-    return argc < 2 ? qrl::tool::kExitUsage : qrl::tool::kExitOk;
-  }
-  const std::string name = argv[1];
-  for (const auto& command : qrl::tool::Commands()) {
-    if (name != command.Name) continue;
-    qrl::tool::Arguments args(argv + 2, argv + argc);
-    for (const auto& a : args)
-      if (a == "--help" || a == "-h") {
-        std::cout << command.Usage;
-        return qrl::tool::kExitOk;
-      }
-    try {
-      return command.Run(args);
-    } catch (const qrl::tool::EUsage& e) {
-      std::cerr << "qrltool " << name << ": " << e.what() << "\n" << command.Usage;
-      return qrl::tool::kExitUsage;
-    } catch (const std::exception& e) {
-      std::cerr << "qrltool " << name << ": " << e.what() << "\n";
-      return qrl::tool::kExitUsage;
-    }
-  }
-  std::cerr << "qrltool: unknown command \"" << name << "\"\n";
-  PrintHelp();
-  return qrl::tool::kExitUsage;
+  const QGuiApplication app(qtArgc, argv);
+  return qrl::tool::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -6,6 +6,7 @@
 #include "render/RenderTestSupport.h"
 #include "tools/qrltool/ArgumentParser.h"
 #include "tools/qrltool/Command.h"
+#include "tools/qrltool/CommandLine.h"
 
 namespace qrl::tool {
 int RunRender(const Arguments& args);
@@ -29,9 +30,10 @@ class RenderCommandTest : public ::testing::Test {
     WriteFlyerFile(SmallFlyer(), flyerPath);
   }
   // Exit status and what went to standard error.
-  static std::pair<int, std::string> Run(const tool::Arguments& args) {
+  static std::pair<int, std::string> Run(tool::Arguments args) {
+    args.insert(args.begin(), "render");
     testing::internal::CaptureStderr();
-    const int status = RunRender(args);
+    const int status = tool::RunCommandLine(args);
     return {status, testing::internal::GetCapturedStderr()};
   }
 
