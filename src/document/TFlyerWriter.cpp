@@ -43,15 +43,13 @@ int KnownPageFixedLength(const TPageDesc& page) { return 2 + 3 + 2 + static_cast
 void TFlyerWriter::WriteStart(const THeaderDesc& header) {
   formatCode_ = header.FormatCode;
   WriteMagic(stream_);
-  stream_.BeginBlock();
-  stream_.ChecksumOn();
-  stream_.WriteWord(header.FormatCode);
-  stream_.WriteWord(header.NeededVersion);
-  stream_.WriteStamp(header.StampWord, header.StampBytes[0], header.StampBytes[1], header.StampBytes[2],
-                     header.StampBytes[3], header.StampBytes[4]);
-  WriteBytes(stream_, header.Extra);
-  stream_.WriteChecksum();
-  stream_.EndBlock();
+  stream_.WriteBlock([&header](TQLStream& s) {
+    s.WriteWord(header.FormatCode);
+    s.WriteWord(header.NeededVersion);
+    s.WriteStamp(header.StampWord, header.StampBytes[0], header.StampBytes[1], header.StampBytes[2],
+                 header.StampBytes[3], header.StampBytes[4]);
+    WriteBytes(s, header.Extra);
+  });
 }
 
 void TFlyerWriter::WriteBlock(const TBlockDesc& block) {
@@ -215,17 +213,16 @@ void TFlyerWriter::WritePage(const TPageDesc& page) {
 
 void TFlyerWriter::WriteRaw(const TRawBlockDesc& raw) {
   stream_.WriteWord(raw.Code);
-  stream_.BeginBlock();
-  if (raw.BadChecksum) {
-    const auto good = static_cast<std::uint32_t>(
-        adler32(adler32(0, nullptr, 0), raw.Payload.data(), static_cast<uInt>(raw.Payload.size())));
-    WriteBytes(stream_, raw.Payload);
-    stream_.WriteLongInt(static_cast<std::int32_t>(good ^ 1u));
-  } else {
-    stream_.ChecksumOn();
-    WriteBytes(stream_, raw.Payload);
-    stream_.WriteChecksum();
+  if (!raw.BadChecksum) {
+    stream_.WriteBlock([&raw](TQLStream& s) { WriteBytes(s, raw.Payload); });
+    return;
   }
+  // A block whose stored checksum is one off the right one.
+  const auto good = static_cast<std::uint32_t>(
+      adler32(adler32(0, nullptr, 0), raw.Payload.data(), static_cast<uInt>(raw.Payload.size())));
+  stream_.BeginBlock();
+  WriteBytes(stream_, raw.Payload);
+  stream_.WriteLongInt(static_cast<std::int32_t>(good ^ 1u));
   stream_.EndBlock();
 }
 

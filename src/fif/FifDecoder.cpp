@@ -131,9 +131,11 @@ void TFifDecoder::RenderBgr(int width, int height, std::uint8_t* firstRow, std::
     const int cw = (width + 1) / 2;
     const int ch = (height + 1) / 2;
     TFifGrid grids[3];
+    // Colour planes render side by side; a grey picture's one plane shares out its passes.
+    const int planeThreads = picture_->planeCount == 1 ? threads : 1;
     ParallelFor(static_cast<std::size_t>(picture_->planeCount), threads, [&](std::size_t i) {
       const TFifPlane& plane = picture_->planes[i];
-      grids[i] = i == 0 ? RenderPlane(plane, header_.luma, width, height, sx, sy)
+      grids[i] = i == 0 ? RenderPlane(plane, header_.luma, width, height, sx, sy, planeThreads)
                         : RenderPlane(plane, header_.chroma, cw, ch, sx, sy);
     });
     const int bands = (height + kRowsPerBand - 1) / kRowsPerBand;

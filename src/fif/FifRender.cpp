@@ -1,12 +1,20 @@
 #include "fif/FifRender.h"
 
+#include "fif/FifParallel.h"
+#include "fif/FifResample.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 
 namespace qrl {
 
 namespace {
+
+// Grids below this many pixels are rendered on the calling thread alone: starting threads would
+// cost more than they save.
+constexpr std::int64_t kSharedPixels = 1 << 16;
 
 // Passes from the block-mean image (flat blocks are exact from the start). At whole-number scales
 // all but the last pass run on a grid of half the size: at half the scale the 2 x 2 means of
@@ -72,13 +80,17 @@ struct TPlacedBlock {
 class TGridRenderer {
  public:
   TGridRenderer(const TFifPlane& plane, const TFifPlaneParams& params, int gridW, int gridH, TFifRatio sx,
-                TFifRatio sy)
+                TFifRatio sy, int threads)
       : plane_(plane),
         params_(params),
         width_(gridW),
         height_(gridH),
         firstX_(FirstPixels(plane.width, sx, gridW)),
-        firstY_(FirstPixels(plane.height, sy, gridH)) {
+        firstY_(FirstPixels(plane.height, sy, gridH)),
+        sx_(sx),
+        sy_(sy),
+        threads_(threads),
+        pixels_(std::int64_t{gridW} * gridH) {
     lattice_.step = sx.num % sx.den == 0 && sy.num % sy.den == 0 ? 2 : 1;
     lattice_.width = TLattice::Points(gridW, lattice_.step);
     lattice_.height = TLattice::Points(gridH, lattice_.step);
@@ -87,20 +99,21 @@ class TGridRenderer {
     latticeX_ = static_cast<double>(sx.num) / static_cast<double>(sx.den) / lattice_.step;
     latticeY_ = static_cast<double>(sy.num) / static_cast<double>(sy.den) / lattice_.step;
     latticeShift_ = (lattice_.step - 1.0) / lattice_.step;
+    // At whole and half-whole scales every domain point is a lattice point, found with a few
+    // integer operations: blocks are placed as they are applied, with no table to build.
+    onLattice_ = lattice_.step == 2 || ((2 * sx.num) % sx.den == 0 && (2 * sy.num) % sy.den == 0);
+    for (int drive = 0; drive < 2; ++drive)
+      for (int own = 0; own < 2; ++own)
+        inverses_[2 * drive + own] = 1.0 / static_cast<double>((drive == 0 ? sx : sy).num * (own == 0 ? sx : sy).den *
+                                                               lattice_.step);
+    if (onLattice_) return;
     // Only mapped blocks that own grid pixels need a placement; flat ones are filled once.
     std::size_t mapped = 0;
     for (const TFifBlock& b : plane.blocks) mapped += b.contrast != 0 && Owns(b);
     placed_.reserve(mapped);
     for (const TFifBlock& b : plane.blocks) {
       if (b.contrast == 0 || !Owns(b)) continue;
-      TPlacedBlock p{};
-      p.x0 = firstX_[b.x];
-      p.x1 = firstX_[b.x + b.w];
-      p.y0 = firstY_[b.y];
-      p.y1 = firstY_[b.y + b.h];
-      p.mean = static_cast<float>(b.meanIndex * params.meanStep);
-      p.contrast = static_cast<float>(b.contrast) / static_cast<float>(params.contrastDen);
-      p.invCount = 1.0f / static_cast<float>((p.x1 - p.x0) * (p.y1 - p.y0));
+      TPlacedBlock p = Span(b);
       Place(b, p);
       placed_.push_back(p);
     }
@@ -120,25 +133,10 @@ class TGridRenderer {
   }
 
   void Smooth(const std::vector<float>& grid) {
-    const int step = lattice_.step;
     lattice_.points.resize(static_cast<std::size_t>(lattice_.Stride()) * (lattice_.height + 1));
-    columns_.resize(static_cast<std::size_t>(width_));
-    const auto first = [step](int k) { return step * k + step - 2; };
-    for (int j = 0; j < lattice_.height; ++j) {
-      const float* a = &grid[Index(0, std::max(first(j), 0))];
-      const float* b = &grid[Index(0, std::min(first(j) + 1, height_ - 1))];
-      for (int x = 0; x < width_; ++x) columns_[x] = a[x] + b[x];
-      float* out = lattice_.Row(j);
-      if (step == 2) {
-        const int pairs = width_ / 2;
-        for (int k = 0; k < pairs; ++k) out[k] = 0.25f * (columns_[2 * k] + columns_[2 * k + 1]);
-        if (width_ & 1) out[pairs] = 0.5f * columns_[width_ - 1];
-      } else {
-        out[0] = 0.5f * columns_[0];
-        for (int k = 1; k < width_; ++k) out[k] = 0.25f * (columns_[k - 1] + columns_[k]);
-        out[width_] = 0.5f * columns_[width_ - 1];
-      }
-    }
+    Share(static_cast<std::size_t>(lattice_.height), [&](std::size_t begin, std::size_t end) {
+      SmoothRows(grid, static_cast<int>(begin), static_cast<int>(end));
+    });
     RepeatEdges();
   }
 
@@ -159,15 +157,60 @@ class TGridRenderer {
     return picture;
   }
 
-  // One pass of every mapped block; flat blocks keep their means from FillMeans.
+  // One pass of every mapped block; flat blocks keep their means from FillMeans. Blocks write
+  // disjoint pixels and only read the lattice, so any share of them may run on its own thread.
   void Apply(std::vector<float>& grid) {
-    for (const TPlacedBlock& p : placed_) {
-      if (p.exact) ApplyExact(p, grid);
-      else ApplySampled(p, grid);
-    }
+    const std::size_t count = onLattice_ ? plane_.blocks.size() : placed_.size();
+    Share(count, [&](std::size_t begin, std::size_t end) {
+      std::vector<float> samples;
+      if (!onLattice_) {
+        for (std::size_t i = begin; i < end; ++i) {
+          const TPlacedBlock& p = placed_[i];
+          if (p.exact) ApplyExact(p, grid);
+          else ApplySampled(p, grid, samples);
+        }
+        return;
+      }
+      for (std::size_t i = begin; i < end; ++i) {
+        const TFifBlock& b = plane_.blocks[i];
+        if (b.contrast == 0 || !Owns(b)) continue;
+        TPlacedBlock p = Span(b);
+        if (!PlaceOnLattice(b, p)) Place(b, p);
+        if (p.exact) ApplyExact(p, grid);
+        else ApplySampled(p, grid, samples);
+      }
+    });
   }
 
  private:
+  void SmoothRows(const std::vector<float>& grid, int rowBegin, int rowEnd) {
+    const int step = lattice_.step;
+    std::vector<float> columns(static_cast<std::size_t>(width_));
+    const auto first = [step](int k) { return step * k + step - 2; };
+    for (int j = rowBegin; j < rowEnd; ++j) {
+      const float* a = &grid[Index(0, std::max(first(j), 0))];
+      const float* b = &grid[Index(0, std::min(first(j) + 1, height_ - 1))];
+      for (int x = 0; x < width_; ++x) columns[x] = a[x] + b[x];
+      float* out = lattice_.Row(j);
+      if (step == 2) {
+        const int pairs = width_ / 2;
+        for (int k = 0; k < pairs; ++k) out[k] = 0.25f * (columns[2 * k] + columns[2 * k + 1]);
+        if (width_ & 1) out[pairs] = 0.5f * columns[width_ - 1];
+      } else {
+        out[0] = 0.5f * columns[0];
+        for (int k = 1; k < width_; ++k) out[k] = 0.25f * (columns[k - 1] + columns[k]);
+        out[width_] = 0.5f * columns[width_ - 1];
+      }
+    }
+  }
+
+  // Splits count items into pieces for the renderer's threads (a few per thread, so uneven
+  // pieces balance out); small jobs stay whole.
+  void Share(std::size_t count, const std::function<void(std::size_t, std::size_t)>& work) const {
+    const std::size_t pieces = threads_ > 1 && pixels_ >= kSharedPixels ? 4 * static_cast<std::size_t>(threads_) : 1;
+    ParallelFor(pieces, threads_, [&](std::size_t i) { work(count * i / pieces, count * (i + 1) / pieces); });
+  }
+
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
   bool Owns(const TFifBlock& b) const {
     return firstX_[b.x] < firstX_[b.x + b.w] && firstY_[b.y] < firstY_[b.y + b.h];
@@ -175,6 +218,72 @@ class TGridRenderer {
   void RepeatEdges() {
     for (int y = 0; y < lattice_.height; ++y) lattice_.Row(y)[lattice_.width] = lattice_.Row(y)[lattice_.width - 1];
     std::copy_n(lattice_.Row(lattice_.height - 1), lattice_.Stride(), lattice_.Row(lattice_.height));
+  }
+
+  // The block's grid pixels and its map's constants.
+  TPlacedBlock Span(const TFifBlock& b) const {
+    TPlacedBlock p{};
+    p.x0 = firstX_[b.x];
+    p.x1 = firstX_[b.x + b.w];
+    p.y0 = firstY_[b.y];
+    p.y1 = firstY_[b.y + b.h];
+    p.mean = static_cast<float>(b.meanIndex * params_.meanStep);
+    p.contrast = static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
+    p.invCount = 1.0f / static_cast<float>((p.x1 - p.x0) * (p.y1 - p.y0));
+    return p;
+  }
+
+  // One domain axis on the lattice: index k(A) = k0 + slope (A - first) along the output axis A
+  // that drives it (the other one under a transposing isometry). Derived from Place's
+  // q = (2 domain + 2 side u') grid / step - (step - 1) / step over the common denominator
+  // drive.num * own.den * step, in integers. False when k0 or the slope is not whole.
+  struct TAxis {
+    std::int64_t k0 = 0;
+    std::int64_t slope = 0;
+  };
+  // Whole quotient n / d, or false; through a double (exact below 2^53) rather than a slow
+  // 64-bit division, which would cost more than the rest of the block's placement.
+  static bool Whole(std::int64_t n, std::int64_t d, double inverse, std::int64_t& q) {
+    q = static_cast<std::int64_t>(Nearest(static_cast<double>(n) * inverse));
+    return q * d == n;
+  }
+  // The common denominator's inverse for every pair of driving and own axis (0 x, 1 y).
+  double Inverse(int drive, int own) const { return inverses_[2 * drive + own]; }
+  bool MapAxis(int domain, int side, int start, bool mirror, int driveAxis, int ownAxis, int first, TAxis& axis) const {
+    const TFifRatio drive = driveAxis == 0 ? sx_ : sy_;
+    const TFifRatio own = ownAxis == 0 ? sx_ : sy_;
+    const std::int64_t step = lattice_.step;
+    const std::int64_t den = drive.num * own.den * step;
+    const double inverse = Inverse(driveAxis, ownAxis);
+    const std::int64_t a = first;
+    const std::int64_t along = mirror ? 2 * (std::int64_t{domain} + side + start) * drive.num - drive.den - 2 * drive.den * a
+                                      : 2 * (std::int64_t{domain} - start) * drive.num + drive.den + 2 * drive.den * a;
+    const std::int64_t k = along * own.num - (step - 1) * drive.num * own.den;
+    const std::int64_t slope = (mirror ? -2 : 2) * drive.den * own.num;
+    return Whole(k, den, inverse, axis.k0) && Whole(slope, den, inverse, axis.slope);
+  }
+
+  // The integer placement of Place's exact case; false when the block needs Place.
+  bool PlaceOnLattice(const TFifBlock& b, TPlacedBlock& p) const {
+    const bool swap = (b.isometry & 4) != 0;
+    TAxis ax;
+    TAxis ay;
+    if (!MapAxis(b.domainX, b.w, swap ? b.y : b.x, (b.isometry & 1) != 0, swap ? 1 : 0, 0, swap ? p.y0 : p.x0, ax) ||
+        !MapAxis(b.domainY, b.h, swap ? b.x : b.y, (b.isometry & 2) != 0, swap ? 0 : 1, 1, swap ? p.x0 : p.y0, ay))
+      return false;
+    // Both ends of either axis must land inside the lattice.
+    const std::int64_t spanX = ax.slope * ((swap ? p.y1 - p.y0 : p.x1 - p.x0) - 1);
+    const std::int64_t spanY = ay.slope * ((swap ? p.x1 - p.x0 : p.y1 - p.y0) - 1);
+    const auto inside = [](std::int64_t k, std::int64_t span, int size) {
+      return std::min(k, k + span) >= 0 && std::max(k, k + span) < size;
+    };
+    if (!inside(ax.k0, spanX, lattice_.width) || !inside(ay.k0, spanY, lattice_.height)) return false;
+    const std::ptrdiff_t sw = lattice_.Stride();
+    p.exact = true;
+    p.origin = static_cast<std::ptrdiff_t>(ay.k0 * sw + ax.k0);
+    p.stepX = static_cast<std::ptrdiff_t>(swap ? ay.slope * sw : ax.slope);
+    p.stepY = static_cast<std::ptrdiff_t>(swap ? ax.slope : ay.slope * sw);
+    return true;
   }
 
   void Place(const TFifBlock& b, TPlacedBlock& p) const {
@@ -239,14 +348,14 @@ class TGridRenderer {
   }
 
   // Domain points between lattice points: bilinear samples, kept for the second loop.
-  void ApplySampled(const TPlacedBlock& p, std::vector<float>& grid) {
+  void ApplySampled(const TPlacedBlock& p, std::vector<float>& grid, std::vector<float>& samples) const {
     const int w = p.x1 - p.x0;
-    samples_.resize(static_cast<std::size_t>(w) * (p.y1 - p.y0));
+    samples.resize(static_cast<std::size_t>(w) * (p.y1 - p.y0));
     const std::ptrdiff_t sw = lattice_.Stride();
     const float maxX = static_cast<float>(lattice_.width - 1);
     const float maxY = static_cast<float>(lattice_.height - 1);
     float sum = 0.0f;
-    float* s = samples_.data();
+    float* s = samples.data();
     for (int y = p.y0; y < p.y1; ++y) {
       float px = p.px0 + p.pxdX * p.x0 + p.pxdY * y;
       float py = p.py0 + p.pydX * p.x0 + p.pydY * y;
@@ -266,7 +375,7 @@ class TGridRenderer {
       }
     }
     const float offset = p.mean - p.contrast * sum * p.invCount;
-    s = samples_.data();
+    s = samples.data();
     for (int y = p.y0; y < p.y1; ++y, s += w) {
       float* out = &grid[Index(p.x0, y)];
       for (int x = 0; x < w; ++x) out[x] = std::clamp(p.contrast * s[x] + offset, kLow, kHigh);
@@ -283,94 +392,45 @@ class TGridRenderer {
   int height_;
   std::vector<int> firstX_;
   std::vector<int> firstY_;
+  TFifRatio sx_;
+  TFifRatio sy_;
+  int threads_;
+  std::int64_t pixels_;
+  bool onLattice_ = false;
+  double inverses_[4] = {};
   TLattice lattice_;
   double pixelX_ = 1.0;  // plane pixels per grid pixel
   double pixelY_ = 1.0;
   double latticeX_ = 1.0;  // lattice points per full-plane grid unit
   double latticeY_ = 1.0;
   double latticeShift_ = 0.0;
-  std::vector<float> columns_;
   std::vector<TPlacedBlock> placed_;
-  std::vector<float> samples_;
 };
-
-// Enlarged pictures would otherwise show each small block as a hard-edged patch; softening over
-// one plane pixel makes them blend the way the nominal-size picture does. The tent has weights
-// 1 - d / radius for every whole distance d below the radius (half a plane pixel plus half a grid
-// pixel: none at or below the nominal size), edges repeated. Running sums over the padded line
-// give every output in constant time, so a tiny picture enlarged a thousandfold costs no more
-// per pixel than one enlarged twice.
-class TTentFilter {
- public:
-  explicit TTentFilter(TFifRatio r)
-      : radius_(0.5 * static_cast<double>(r.num) / static_cast<double>(r.den) + 0.5),
-        taps_(static_cast<int>(std::ceil(radius_))) {
-    norm_ = 1.0;
-    for (int d = 1; d < taps_; ++d) norm_ += 2.0 * (1.0 - d / radius_);
-  }
-
-  bool Softens() const { return taps_ >= 2; }
-
-  // Filters the n values first[0], first[step], ... in place.
-  void Apply(float* first, std::ptrdiff_t step, int n) {
-    const int pad = taps_ - 1;
-    const std::size_t padded = static_cast<std::size_t>(n) + 2 * static_cast<std::size_t>(pad);
-    sums_.assign(padded + 1, 0.0);
-    moments_.assign(padded + 1, 0.0);
-    for (std::size_t k = 0; k < padded; ++k) {
-      const int i = std::clamp(static_cast<int>(k) - pad, 0, n - 1);
-      const double v = first[i * step];
-      sums_[k + 1] = sums_[k] + v;
-      moments_[k + 1] = moments_[k] + static_cast<double>(k) * v;
-    }
-    for (int i = 0; i < n; ++i) {
-      // Centre k in the padded line; the window k - pad .. k + pad.
-      const std::size_t k = static_cast<std::size_t>(i + pad);
-      const std::size_t lo = k - static_cast<std::size_t>(pad);
-      const std::size_t hi = k + static_cast<std::size_t>(pad) + 1;
-      const double kd = static_cast<double>(k);
-      const double right = (moments_[hi] - moments_[k + 1]) - kd * (sums_[hi] - sums_[k + 1]);
-      const double left = kd * (sums_[k] - sums_[lo]) - (moments_[k] - moments_[lo]);
-      const double sum = (sums_[hi] - sums_[lo]) - (right + left) / radius_;
-      first[i * step] = static_cast<float>(sum / norm_);
-    }
-  }
-
- private:
-  double radius_;
-  int taps_;
-  double norm_;
-  std::vector<double> sums_;     // of the padded line's values up to each position
-  std::vector<double> moments_;  // of position times value
-};
-
-void Soften(TFifGrid& grid, TFifRatio sx, TFifRatio sy) {
-  TTentFilter across(sx);
-  TTentFilter down(sy);
-  const int w = grid.width;
-  const int h = grid.height;
-  if (across.Softens())
-    for (int y = 0; y < h; ++y) across.Apply(&grid.pixels[static_cast<std::size_t>(y) * w], 1, w);
-  if (down.Softens())
-    for (int x = 0; x < w; ++x) down.Apply(&grid.pixels[static_cast<std::size_t>(x)], w, h);
-}
 
 }  // namespace
 
 TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int gridWidth, int gridHeight,
-                     TFifRatio sx, TFifRatio sy) {
+                     TFifRatio sx, TFifRatio sy, int threads) {
+  // Enlarged axes: the attractor at the plane's own size along them, then interpolated.
+  const bool widen = sx.num > sx.den;
+  const bool deepen = sy.num > sy.den;
+  if (widen || deepen) {
+    const TFifGrid own = RenderPlane(plane, params, widen ? plane.width : gridWidth, deepen ? plane.height : gridHeight,
+                                     widen ? TFifRatio{} : sx, deepen ? TFifRatio{} : sy, threads);
+    return ResamplePlane(own, gridWidth, gridHeight, widen ? sx : TFifRatio{}, deepen ? sy : TFifRatio{}, threads);
+  }
   TFifGrid grid;
   grid.width = gridWidth;
   grid.height = gridHeight;
   grid.pixels.resize(static_cast<std::size_t>(gridWidth) * gridHeight);
-  TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy);
+  TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy, threads);
   renderer.FillMeans(grid.pixels);
   int passes = kPasses;
   if (renderer.Halving()) {
     renderer.Smooth(grid.pixels);
     std::vector<float> half = renderer.HalfPicture();
     TGridRenderer halfRenderer(plane, params, (gridWidth + 1) / 2, (gridHeight + 1) / 2, {sx.num, 2 * sx.den},
-                               {sy.num, 2 * sy.den});
+                               {sy.num, 2 * sy.den}, threads);
     for (; passes > 1; --passes) {
       halfRenderer.Smooth(half);
       halfRenderer.Apply(half);
@@ -383,7 +443,6 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
     renderer.Smooth(grid.pixels);
     renderer.Apply(grid.pixels);
   }
-  Soften(grid, sx, sy);
   return grid;
 }
 

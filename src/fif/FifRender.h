@@ -1,9 +1,9 @@
 #pragma once
-// Evaluates the attractor of one plane's transformations directly on an output grid of any size:
-// each output pixel takes the contrast-scaled, mean-removed value of its domain point, sampled from
-// the previous iterate smoothed over twice the grid spacing. Iteration starts from the block means
-// (at whole-number scales all passes but the last run on the half-size grid); enlarged grids are
-// softened over one plane pixel at the end so that block edges do not show.
+// Evaluates the attractor of one plane's transformations directly on an output grid of its size
+// or smaller: each output pixel takes the contrast-scaled, mean-removed value of its domain point,
+// sampled from the previous iterate smoothed over twice the grid spacing. Iteration starts from
+// the block means (at whole-number scales all passes but the last run on the half-size grid).
+// Enlarged axes take the attractor at the plane's own size, interpolated (FifResample.h).
 
 #include <cstdint>
 #include <vector>
@@ -27,7 +27,8 @@ struct TFifGrid {
 
 // The grid of gridWidth x gridHeight pixels that shows the plane at scale (sx, sy). Grid pixels
 // whose centres fall beyond the plane's right or bottom edge belong to the blocks along that edge.
+// Large grids share each pass out over up to `threads` threads; the result is the same.
 TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int gridWidth, int gridHeight,
-                     TFifRatio sx, TFifRatio sy);
+                     TFifRatio sx, TFifRatio sy, int threads = 1);
 
 }  // namespace qrl

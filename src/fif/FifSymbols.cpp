@@ -45,17 +45,18 @@ int CodeBitTree(IO& io, TBitContext* contexts, int bits, int value) {
   return node - (1 << bits);
 }
 
-// Per-cell memory of the leaves coded so far (cells of the smallest block size), for the
-// mean prediction and the context choices. Only the left and top neighbours are ever asked for,
-// so it holds one band of top-level blocks plus the cell row above it.
+// Memory of the leaves coded so far (cells of the smallest block size), for the mean
+// prediction and the context choices. Only the left and top neighbours are ever asked for, and
+// quadtree order visits every cell row left to right and every cell column top to bottom: the
+// left neighbour is the last leaf that touched the cell row, the top one the last that touched
+// the cell column. So a leaf writes its height and its width in cells, not its area.
 class TLeafMap {
  public:
   TLeafMap(const TFifPlane& plane, const TFifPlaneParams& params)
       : shift_(params.minLog2),
-        cellsW_(((plane.width - 1) >> shift_) + 1),
-        bandRows_(1 << (params.topLog2 - params.minLog2)),
         defaultMean_((128 + params.meanStep / 2) / params.meanStep),
-        cells_(static_cast<std::size_t>(cellsW_) * (bandRows_ + 1)) {}
+        rows_(static_cast<std::size_t>(((plane.height - 1) >> shift_) + 1)),
+        columns_(static_cast<std::size_t>(((plane.width - 1) >> shift_) + 1)) {}
 
   struct TCell {
     std::int16_t meanIndex = 0;
@@ -63,15 +64,8 @@ class TLeafMap {
     std::int8_t flat = 0;
   };
 
-  // Moves on to the band of top-level blocks starting at plane row y.
-  void StartBand(int y) {
-    const int cy = y >> shift_;
-    if (cy > 0) std::copy_n(&cells_[static_cast<std::size_t>(bandRows_) * cellsW_], cellsW_, cells_.begin());
-    bandTop_ = cy;
-  }
-
-  const TCell* Left(int x, int y) const { return x > 0 ? &At((x >> shift_) - 1, y >> shift_) : nullptr; }
-  const TCell* Top(int x, int y) const { return y > 0 ? &At(x >> shift_, (y >> shift_) - 1) : nullptr; }
+  const TCell* Left(int x, int y) const { return x > 0 ? &rows_[static_cast<std::size_t>(y >> shift_)] : nullptr; }
+  const TCell* Top(int x, int y) const { return y > 0 ? &columns_[static_cast<std::size_t>(x >> shift_)] : nullptr; }
 
   int PredictMean(int x, int y) const {
     const TCell* l = Left(x, y);
@@ -94,24 +88,18 @@ class TLeafMap {
   void Record(const TFifBlock& b) {
     const TCell cell{static_cast<std::int16_t>(b.meanIndex), static_cast<std::int8_t>(b.log2),
                      static_cast<std::int8_t>(b.contrast == 0)};
-    const int x0 = b.x >> shift_;
-    const int x1 = ((b.x + b.w - 1) >> shift_) + 1;
-    const int y1 = ((b.y + b.h - 1) >> shift_) + 1;
-    for (int cy = b.y >> shift_; cy < y1; ++cy) std::fill(&At(x0, cy), &At(x0, cy) + (x1 - x0), cell);
+    const auto fill = [&cell](std::vector<TCell>& cells, int from, int to) {
+      std::fill(cells.begin() + from, cells.begin() + to, cell);
+    };
+    fill(rows_, b.y >> shift_, ((b.y + b.h - 1) >> shift_) + 1);
+    fill(columns_, b.x >> shift_, ((b.x + b.w - 1) >> shift_) + 1);
   }
 
  private:
-  // Row 0 of cells_ is the cell row above the band; rows 1.. are the band itself.
-  TCell& At(int cx, int cy) { return cells_[static_cast<std::size_t>(cy - bandTop_ + 1) * cellsW_ + cx]; }
-  const TCell& At(int cx, int cy) const {
-    return cells_[static_cast<std::size_t>(cy - bandTop_ + 1) * cellsW_ + cx];
-  }
   int shift_;
-  int cellsW_;
-  int bandRows_;
   int defaultMean_;
-  int bandTop_ = 0;
-  std::vector<TCell> cells_;
+  std::vector<TCell> rows_;     // per cell row: the last leaf that touched it
+  std::vector<TCell> columns_;  // per cell column: likewise
 };
 
 template <class IO>
@@ -124,7 +112,6 @@ class TPlaneWalk {
   void Run() {
     const int top = 1 << p_.topLog2;
     for (int y = 0; y < plane_.height; y += top) {
-      map_.StartBand(y);
       for (int x = 0; x < plane_.width; x += top) {
         Node(x, y, p_.topLog2);
         io_.CheckInput();

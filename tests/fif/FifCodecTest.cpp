@@ -168,6 +168,13 @@ TEST(FifCodec, ThreadsChangeNeitherStreamNorPicture) {
   const TDib single = TFifDecoder(fif, 1).Render(500, 260);
   EXPECT_EQ(TFifDecoder(fif, 4).Render(500, 260).Bytes(), single.Bytes());
   EXPECT_EQ(TFifDecoder(fif).Render(500, 260).Bytes(), single.Bytes());
+  // A grey picture has one plane, whose passes are shared out instead; at its own size, reduced
+  // (the sampled placements) and enlarged (the interpolation).
+  const std::vector<std::uint8_t> grey = EncodeFif(test::SyntheticPicture(400, 300, true));
+  for (auto [w, h] : {std::pair{400, 300}, {333, 250}, {800, 600}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    EXPECT_EQ(TFifDecoder(grey, 4).Render(w, h).Bytes(), TFifDecoder(grey, 1).Render(w, h).Bytes());
+  }
 }
 
 TEST(FifCodec, EncoderRefusesWhatItCannotStore) {

@@ -9,6 +9,7 @@
 
 #include "fif/FifEncoder.h"
 #include "fif/FifRender.h"
+#include "fif/FifResample.h"
 #include "fif/FifSymbols.h"
 #include "fif/FifTestPictures.h"
 
@@ -86,32 +87,34 @@ TEST(FifRender, OwnSizeReachesTheConvergedAttractor) {
   }
 }
 
-TEST(FifRender, EnlargedPicturesAreSoftenedByATentOverOnePlanePixelAtAnyScale) {
-  // A dark and a light flat block side by side, enlarged up to a thousandfold: the edge between
-  // them is the step filtered by weights 1 - d / radius, edges repeated, as a plain sum gives it.
-  TFifPlane plane;
-  plane.width = 2;
-  plane.height = 1;
-  plane.blocks = {{0, 0, 1, 1, 0, 10, 0, 0, 0, 0}, {1, 0, 1, 1, 0, 100, 0, 0, 0, 0}};
-  const TFifPlaneParams params;
-  for (int scale : {3, 40, 1000}) {
-    SCOPED_TRACE(scale);
-    const int w = 2 * scale;
-    const TFifGrid grid = RenderPlane(plane, params, w, 1, {scale, 1}, {1, 1});
-    const double radius = 0.5 * scale + 0.5;
-    const auto step = [&](int x) { return std::clamp(x, 0, w - 1) < scale ? 20.0 : 200.0; };
-    double worst = 0.0;
-    for (int x = 0; x < w; ++x) {
-      double sum = step(x);
-      double norm = 1.0;
-      for (int d = 1; d < radius; ++d) {
-        sum += (1.0 - d / radius) * (step(x - d) + step(x + d));
-        norm += 2.0 * (1.0 - d / radius);
-      }
-      worst = std::max(worst, std::abs(grid.At(x, 0) - sum / norm));
-    }
-    EXPECT_LT(worst, 1e-3);
-    EXPECT_NEAR(grid.At(scale / 2, 0) + grid.At(w - 1 - scale / 2, 0), 220.0f, 1e-3);
+// A plane of 16 x 4 pixels: 0 left of column 8, 100 from there on.
+TFifGrid StepPlane() {
+  TFifGrid plane;
+  plane.width = 16;
+  plane.height = 4;
+  for (int y = 0; y < plane.height; ++y)
+    for (int x = 0; x < plane.width; ++x) plane.pixels.push_back(x < 8 ? 0.0f : 100.0f);
+  return plane;
+}
+
+TEST(FifRender, EnlargementsInterpolateWithoutShiftingThePicture) {
+  const TFifGrid twice = ResamplePlane(StepPlane(), 32, 8, {2, 1}, {2, 1});
+  ASSERT_EQ(twice.width, 32);
+  ASSERT_EQ(twice.height, 8);
+  for (int y = 0; y < twice.height; ++y) {
+    // The edge stays between grid pixels 15 and 16, symmetric about the middle grey.
+    EXPECT_NEAR(twice.At(15, y) + twice.At(16, y), 100.0f, 1e-3f);
+    EXPECT_LT(twice.At(15, y), 50.0f);
+    // Flat stretches, the picture's own edges included, keep their values.
+    EXPECT_NEAR(twice.At(0, y), 0.0f, 1e-3f);
+    EXPECT_NEAR(twice.At(31, y), 100.0f, 1e-3f);
+    for (int x = 0; x < twice.width; ++x) EXPECT_NEAR(twice.At(x, y), twice.At(x, 0), 1e-3f);
+  }
+  // A scale that is not a whole number, and an axis left alone.
+  const TFifGrid wider = ResamplePlane(StepPlane(), 24, 4, {3, 2}, {1, 1});
+  for (int x = 0; x < wider.width; ++x) {
+    EXPECT_NEAR(wider.At(x, 0) + wider.At(wider.width - 1 - x, 0), 100.0f, 1e-3f);
+    EXPECT_NEAR(wider.At(x, 3), wider.At(x, 0), 1e-3f);
   }
 }
 
