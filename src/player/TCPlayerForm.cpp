@@ -47,6 +47,7 @@
 #include "player/TSoundPlayer.h"
 #include "player/TUrlOpener.h"
 #include "player/TWindowedControls.h"
+#include "player/WindowedSelection.h"
 #include "windows/HelpTopics.h"
 #include "player/TYellowForm.h"
 #include "windows/NavGlyphs.h"
@@ -567,14 +568,14 @@ void TCPlayerForm::ShowPage(int index, bool silent) {
   // On a high-density screen the view gets its own drawing at the screen's resolution.
   const double deviceScale = devicePixelRatioF();
   screenBitmap_ = deviceScale == 1.0 ? pageBitmap_ : RenderPageForScreen(*flyer_, index, deviceScale);
+  const std::vector<TCKbOccurrence*>& background = flyer_->Pages[0]->WindowedList;
   if (currentPage_ != 0)
     for (TCKbOccurrence* o : flyer_->Pages[currentPage_]->WindowedList) windowed_->Hide(o);
+  for (TCKbOccurrence* o : background) windowed_->Hide(o);
   currentPage_ = index;
   // Background controls follow every rescale and draw over the new page; they lie under the
-  // page's own controls.
-  for (TCKbOccurrence* o : flyer_->Pages[0]->WindowedList) windowed_->Show(o);
-  for (TCKbOccurrence* o : page.WindowedList) windowed_->Show(o);
-  for (TCKbOccurrence* o : page.WindowedList) windowed_->Raise(o);
+  // page's own controls. Each is raised as it is shown, bottom to top.
+  for (TCKbOccurrence* o : WindowedToShow(background, page.WindowedList)) windowed_->Show(o);
   ShowFlyer();
   pnlFlyer_->pbxFlyer->repaint();
   if (page.Sound != nullptr && !silent) PlayElementSound(page.Sound);

@@ -157,14 +157,6 @@ void TWindowedControls::Show(TCKbOccurrence* occurrence) {
     it->second->show();
 }
 
-void TWindowedControls::Raise(TCKbOccurrence* occurrence) {
-  QWidget* control = ControlOf(occurrence);
-  if (control == nullptr) return;
-  control->raise();
-  // A scrolling text's bar lies over its right edge.
-  if (auto* scroll = qobject_cast<TCKBScrollTekst*>(control); scroll && scroll->ScrollBar()) scroll->ScrollBar()->raise();
-}
-
 void TWindowedControls::Hide(TCKbOccurrence* occurrence) {
   const auto it = controls_.find(occurrence);
   if (it == controls_.end()) return;

@@ -65,8 +65,6 @@ class TWindowedControls : public QObject {
 
   // Shows the occurrence's control, creating it (or re-creating it after a rescale) as needed.
   void Show(TCKbOccurrence* occurrence);
-  // Puts the occurrence's control on top of its siblings (with its scroll bar).
-  void Raise(TCKbOccurrence* occurrence);
   void Hide(TCKbOccurrence* occurrence);
   void Clear();
   QWidget* ControlOf(const TCKbOccurrence* occurrence) const;

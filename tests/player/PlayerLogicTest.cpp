@@ -18,6 +18,7 @@
 #include "player/PointerSearch.h"
 #include "player/ScrollRange.h"
 #include "player/TPageHistory.h"
+#include "player/WindowedSelection.h"
 
 namespace qrl {
 namespace {
@@ -404,6 +405,28 @@ TEST_F(PointerSearchTest, BackgroundPageAndPointerShapes) {
   EXPECT_EQ(FindOccurrenceUnderPointer(page, background, true, 45, 5).found, &opaque);
   EXPECT_EQ(FindOccurrenceUnderPointer(page, background, true, 100, 100).found, nullptr);
   EXPECT_FALSE(PopupItemsFor(false, {}).printPage);
+}
+
+// The same fixture builds the placements whose controls the page view chooses.
+using WindowedSelectionTest = PointerSearchTest;
+
+TEST_F(WindowedSelectionTest, OnlyWhatCanBeSeenAndAtMostTheLimit) {
+  TCKbOccTekst& under = AddText(false, 10, 10, 50, 50);      // wholly under the text above
+  TCKbOccTekst& peeking = AddText(false, 0, 0, 50, 50);      // sticks out of it
+  TCKbOccTekst& above = AddText(true, 5, 5, 60, 60);
+  TCKbOccClick& link = AddClick(0, caWebLink, 20, 20, 10, 10);  // its hint area draws nothing
+  TCKbOccClick& linkBelow = AddClick(0, caWebLink, 25, 25, 5, 5);
+  TCKbOccTekst& background = AddText(true, 6, 6, 10, 10);
+  const std::vector<TCKbOccurrence*> page = {&under, &peeking, &above, &linkBelow, &link};
+  EXPECT_EQ(WindowedToShow({&background}, page),
+            (std::vector<TCKbOccurrence*>{&peeking, &above, &linkBelow, &link}));
+  // Thousands of placements: the topmost ones up to the limit, still bottom to top.
+  std::vector<TCKbOccurrence*> many;
+  for (int i = 0; i < 2000; ++i) many.push_back(&AddText(false, i % 600, 0, 40, 40));
+  const std::vector<TCKbOccurrence*> shown = WindowedToShow({}, many, 100);
+  ASSERT_EQ(shown.size(), 100u);
+  EXPECT_EQ(shown.front(), many[1900]);
+  EXPECT_EQ(shown.back(), many.back());
 }
 
 }  // namespace
