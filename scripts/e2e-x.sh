@@ -49,7 +49,9 @@ start_virtual_x() {
   # The server picks a free display itself and writes its number once it accepts clients; picking
   # one here would race with runs started at the same moment.
   mkfifo "$work/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  # -noreset: the server would otherwise reset whenever its last client leaves, and a player
+  # starting just then could not connect.
+  Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   pids+=($!)
   read -r -t 20 display <"$work/display" || true
   [ -n "$display" ] || fail "the virtual X server did not start"
