@@ -139,8 +139,10 @@ void TFlyerLoader::ReadFlyerInfo() {
 void TFlyerLoader::ReadFlyerInfoPayload(TQLStream& s) {
   flyer_.FlyerWidth = flyer_.AreaWidth = s.ReadLongInt();
   flyer_.FlyerHeight = flyer_.AreaHeight = s.ReadLongInt();
-  flyer_.Context().CanvasWidth = flyer_.FlyerWidth;
-  flyer_.Context().CanvasHeight = flyer_.FlyerHeight;
+  // An empty canvas shows nothing, but its pictures must not be decoded at whatever size their
+  // placements claim: the elements see a canvas of at least one pixel.
+  flyer_.Context().CanvasWidth = std::max(flyer_.FlyerWidth, 1);
+  flyer_.Context().CanvasHeight = std::max(flyer_.FlyerHeight, 1);
   const std::int16_t elementCount = s.ReadSmallInt();
   const std::int16_t pageCount = s.ReadSmallInt();
   flyer_.Elements.reserve(static_cast<std::size_t>(std::max<int>(elementCount, 0)));

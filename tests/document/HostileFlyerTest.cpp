@@ -139,6 +139,23 @@ TEST(HostileFlyer, AHugePicturePlacementDecodesNoLargerThanTheScreenCanShow) {
   EXPECT_LT(load.HeapGrowth, 24 * kMB);
 }
 
+TEST(HostileFlyer, AHugePictureOnAnEmptyCanvasDecodesNoLargerThanTheScreen) {
+  TScreenMetrics screen;
+  screen.horzRes = 1280;
+  screen.vertRes = 1024;
+  TFlyerDesc flyer = HugePictureFourTimes(1);
+  auto& info = std::get<TInfoDesc>(flyer.Blocks.front());
+  info.Width = 0;
+  info.Height = 0;
+  CraftedLoad load(std::move(flyer), kDefaultPictureBudget, screen);
+  ASSERT_EQ(load.Result, TLoadResult::lrComplete);
+  const auto& image = load.Element<TCKbImage>(1);
+  // Without a canvas to clip to, the picture was decoded at the 5792 x 5792 its placement claims.
+  EXPECT_LE(image.PictureWidth, 1280);
+  EXPECT_LE(image.PictureHeight, 1024);
+  EXPECT_LT(load.HeapGrowth, 24 * kMB);
+}
+
 TEST(HostileFlyer, PicturesBeyondTheBudgetAreSwappedOutWhileThePagesAreBuilt) {
   // A screen the size of the canvas: every picture is decoded at 640 x 340, and two fit.
   TScreenMetrics screen;
