@@ -27,10 +27,13 @@ TTempFiles& TempFilesOf(const TElementContext& context) {
 
 // Pixels to decode along one axis for a placement at [start, start + length): the part on the
 // canvas (of extent canvas) at the given zoom, never more than the placement itself and at
-// least 1, since 0 would ask for the picture's own size.
-std::int32_t DecodingExtent(std::int32_t start, std::int32_t length, std::int32_t canvas, double zoom) {
+// least 1, since 0 would ask for the picture's own size. Without a canvas (a flyer whose
+// description is missing or comes late) nothing bigger than the screen (of extent screen) is
+// ever shown.
+std::int32_t DecodingExtent(std::int32_t start, std::int32_t length, std::int32_t canvas, double zoom,
+                            std::int32_t screen) {
   if (length <= 0) return 1;
-  if (canvas <= 0) return length;
+  if (canvas <= 0) return std::clamp(length, 1, std::max(screen, 1));
   const std::int64_t visible = std::clamp<std::int64_t>(
       std::min<std::int64_t>(std::int64_t{start} + length, canvas) - std::max<std::int64_t>(start, 0), 0, length);
   return static_cast<std::int32_t>(
@@ -201,10 +204,11 @@ void TCKbOccImage::Load(TQLStream& stream, int layout) {
   if (!image.Decoded) {
     const TElementContext& context = image.Context();
     const double zoom = LargestZoom(context);
-    image.PictureWidth =
-        std::max(image.PictureWidth, DecodingExtent(DesignLeft, DesignWidth, context.CanvasWidth, zoom));
-    image.PictureHeight =
-        std::max(image.PictureHeight, DecodingExtent(DesignTop, DesignHeight, context.CanvasHeight, zoom));
+    const TScreenMetrics& screen = context.ScreenMetrics;
+    image.PictureWidth = std::max(
+        image.PictureWidth, DecodingExtent(DesignLeft, DesignWidth, context.CanvasWidth, zoom, screen.horzRes));
+    image.PictureHeight = std::max(
+        image.PictureHeight, DecodingExtent(DesignTop, DesignHeight, context.CanvasHeight, zoom, screen.vertRes));
   }
 }
 

@@ -139,21 +139,29 @@ TEST(HostileFlyer, AHugePicturePlacementDecodesNoLargerThanTheScreenCanShow) {
   EXPECT_LT(load.HeapGrowth, 24 * kMB);
 }
 
-TEST(HostileFlyer, AHugePictureOnAnEmptyCanvasDecodesNoLargerThanTheScreen) {
+TEST(HostileFlyer, AHugePictureWithoutACanvasDecodesNoLargerThanTheScreen) {
   TScreenMetrics screen;
   screen.horzRes = 1280;
   screen.vertRes = 1024;
-  TFlyerDesc flyer = HugePictureFourTimes(1);
-  auto& info = std::get<TInfoDesc>(flyer.Blocks.front());
-  info.Width = 0;
-  info.Height = 0;
-  CraftedLoad load(std::move(flyer), kDefaultPictureBudget, screen);
-  ASSERT_EQ(load.Result, TLoadResult::lrComplete);
-  const auto& image = load.Element<TCKbImage>(1);
-  // Without a canvas to clip to, the picture was decoded at the 5792 x 5792 its placement claims.
-  EXPECT_LE(image.PictureWidth, 1280);
-  EXPECT_LE(image.PictureHeight, 1024);
-  EXPECT_LT(load.HeapGrowth, 24 * kMB);
+  // An empty canvas, and a flyer without a description.
+  for (const bool missing : {false, true}) {
+    SCOPED_TRACE(missing ? "no description" : "empty canvas");
+    TFlyerDesc flyer = HugePictureFourTimes(1);
+    if (missing) {
+      flyer.Blocks.erase(flyer.Blocks.begin());
+    } else {
+      auto& info = std::get<TInfoDesc>(flyer.Blocks.front());
+      info.Width = 0;
+      info.Height = 0;
+    }
+    CraftedLoad load(std::move(flyer), kDefaultPictureBudget, screen);
+    ASSERT_EQ(load.Result, TLoadResult::lrComplete);
+    const auto& image = load.Element<TCKbImage>(1);
+    // Without a canvas to clip to, the picture was decoded at the 5792 x 5792 its placement claims.
+    EXPECT_LE(image.PictureWidth, 1280);
+    EXPECT_LE(image.PictureHeight, 1024);
+    EXPECT_LT(load.HeapGrowth, 24 * kMB);
+  }
 }
 
 TEST(HostileFlyer, PicturesBeyondTheBudgetAreSwappedOutWhileThePagesAreBuilt) {
