@@ -77,6 +77,21 @@ struct TPlacedBlock {
   std::ptrdiff_t origin, stepX, stepY;
 };
 
+// A mapped block whose every domain point is a lattice point, as a pass applies it: pixel
+// (i, j) of its w x h grid pixels at out reads lattice element origin + i * stepX + j * stepY.
+// Placed once per grid, so that passes after the first cost only their arithmetic.
+struct TLatticeMap {
+  std::int32_t out;
+  std::int32_t origin;
+  std::int32_t stepX;
+  std::int32_t stepY;
+  std::int32_t w;
+  std::int32_t h;
+  float contrast;
+  float mean;
+  float invCount;
+};
+
 class TGridRenderer {
  public:
   TGridRenderer(const TFifPlane& plane, const TFifPlaneParams& params, int gridW, int gridH, TFifRatio sx,
@@ -160,22 +175,14 @@ class TGridRenderer {
   // One pass of every mapped block; flat blocks keep their means from FillMeans. Blocks write
   // disjoint pixels and only read the lattice, so any share of them may run on its own thread.
   void Apply(std::vector<float>& grid) {
-    const std::size_t count = onLattice_ ? plane_.blocks.size() : placed_.size();
-    Share(count, [&](std::size_t begin, std::size_t end) {
+    if (onLattice_ && !mapsReady_) MapOnLattice();
+    Share(maps_.size(), [&](std::size_t begin, std::size_t end) {
+      for (std::size_t i = begin; i < end; ++i) ApplyMap(maps_[i], grid);
+    });
+    Share(placed_.size(), [&](std::size_t begin, std::size_t end) {
       std::vector<float> samples;
-      if (!onLattice_) {
-        for (std::size_t i = begin; i < end; ++i) {
-          const TPlacedBlock& p = placed_[i];
-          if (p.exact) ApplyExact(p, grid);
-          else ApplySampled(p, grid, samples);
-        }
-        return;
-      }
       for (std::size_t i = begin; i < end; ++i) {
-        const TFifBlock& b = plane_.blocks[i];
-        if (b.contrast == 0 || !Owns(b)) continue;
-        TPlacedBlock p = Span(b);
-        if (!PlaceOnLattice(b, p)) Place(b, p);
+        const TPlacedBlock& p = placed_[i];
         if (p.exact) ApplyExact(p, grid);
         else ApplySampled(p, grid, samples);
       }
@@ -327,6 +334,41 @@ class TGridRenderer {
     p.stepY = whole(q[5]) * sw + whole(q[2]);
   }
 
+  // Places every mapped block that owns grid pixels: on the lattice with integers where it can,
+  // the rest through Place.
+  void MapOnLattice() {
+    mapsReady_ = true;
+    for (const TFifBlock& b : plane_.blocks) {
+      if (b.contrast == 0 || !Owns(b)) continue;
+      TPlacedBlock p = Span(b);
+      if (!PlaceOnLattice(b, p)) {
+        Place(b, p);
+        placed_.push_back(p);
+        continue;
+      }
+      maps_.push_back({static_cast<std::int32_t>(Index(p.x0, p.y0)), static_cast<std::int32_t>(p.origin),
+                       static_cast<std::int32_t>(p.stepX), static_cast<std::int32_t>(p.stepY), p.x1 - p.x0,
+                       p.y1 - p.y0, p.contrast, p.mean, p.invCount});
+    }
+  }
+
+  // As ApplyExact, for a block placed once.
+  void ApplyMap(const TLatticeMap& m, std::vector<float>& grid) const {
+    const float* origin = lattice_.points.data() + m.origin;
+    const std::ptrdiff_t sx = m.stepX;
+    float sum = 0.0f;
+    for (int j = 0; j < m.h; ++j) {
+      const float* g = origin + j * static_cast<std::ptrdiff_t>(m.stepY);
+      for (int i = 0; i < m.w; ++i) sum += g[i * sx];
+    }
+    const float offset = m.mean - m.contrast * sum * m.invCount;
+    float* out = grid.data() + m.out;
+    for (int j = 0; j < m.h; ++j, out += width_) {
+      const float* g = origin + j * static_cast<std::ptrdiff_t>(m.stepY);
+      for (int i = 0; i < m.w; ++i) out[i] = std::clamp(m.contrast * g[i * sx] + offset, kLow, kHigh);
+    }
+  }
+
   // Reads the block's domain twice, for its mean and then for the pixels, straight from the
   // lattice: cheaper than a copy for the small blocks that dominate photographs.
   void ApplyExact(const TPlacedBlock& p, std::vector<float>& grid) const {
@@ -405,6 +447,8 @@ class TGridRenderer {
   double latticeY_ = 1.0;
   double latticeShift_ = 0.0;
   std::vector<TPlacedBlock> placed_;
+  bool mapsReady_ = false;
+  std::vector<TLatticeMap> maps_;
 };
 
 }  // namespace

@@ -16,9 +16,11 @@ class TBitContext {
   static constexpr int kBits = 12;
   static constexpr std::uint32_t kOne = 1u << kBits;
   std::uint32_t P0() const { return p0_; }
+  // Without a branch (the decoder's bits are often unpredictable): a 1 takes p0 >> kShift off,
+  // a 0 adds (kOne - p0) >> kShift.
   void Update(int bit) {
-    if (bit) p0_ -= p0_ >> kShift;
-    else p0_ += (kOne - p0_) >> kShift;
+    const std::uint32_t mask = 0u - static_cast<std::uint32_t>(bit);
+    p0_ += (((kOne - p0_) >> kShift) & ~mask) - ((p0_ >> kShift) & mask);
   }
 
  private:
@@ -44,17 +46,14 @@ class TRangeEncoder {
 class TRangeDecoder {
  public:
   explicit TRangeDecoder(std::span<const std::uint8_t> data);
+  // Branch-free: the bit of a context that is rarely sure is a coin toss to the processor, and
+  // most of a picture's decisions (domain offsets, isometries) are of that kind.
   int Decode(TBitContext& context) {
     const std::uint32_t bound = (range_ >> TBitContext::kBits) * context.P0();
-    int bit;
-    if (code_ < bound) {
-      range_ = bound;
-      bit = 0;
-    } else {
-      code_ -= bound;
-      range_ -= bound;
-      bit = 1;
-    }
+    const int bit = code_ >= bound;
+    const std::uint32_t mask = 0u - static_cast<std::uint32_t>(bit);
+    code_ -= bound & mask;
+    range_ = (bound & ~mask) | ((range_ - bound) & mask);
     context.Update(bit);
     Normalize();
     return bit;
