@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qrl {
 
 namespace {
@@ -32,6 +36,43 @@ void Interleave(const std::uint8_t* blue, const std::uint8_t* green, const std::
     out[1] = green[x];
     out[2] = red[x];
   }
+}
+
+// Blue-green-red bytes of n pixels straight from Y, Cb - 128 and Cr - 128. Four pixels at a time
+// where the processor has SSE2: truncation of v + 0.5 and the saturating packs round and clamp
+// exactly as ToByte does, and the twelve bytes go out as two overlapping eight-byte stores (the
+// two bytes past them are rewritten by the pixels that follow, so a group is only taken while at
+// least one pixel follows it). The rest through the plain loops.
+int PackBgrFast(const float* y, const float* u, const float* v, std::uint8_t* out, int n) {
+  int x = 0;
+#if defined(__SSE2__)
+  const __m128 half = _mm_set1_ps(0.5f);
+  const __m128 kBu = _mm_set1_ps(1.772f);
+  const __m128 kGu = _mm_set1_ps(0.344136f);
+  const __m128 kGv = _mm_set1_ps(0.714136f);
+  const __m128 kRv = _mm_set1_ps(1.402f);
+  const __m128i low = _mm_set1_epi64x(0x0000000000FFFFFFLL);
+  const __m128i high = _mm_set1_epi64x(0x0000FFFFFF000000LL);
+  const __m128i zero = _mm_setzero_si128();
+  for (; x + 5 <= n; x += 4, out += 12) {
+    const __m128 yy = _mm_loadu_ps(y + x);
+    const __m128 uu = _mm_loadu_ps(u + x);
+    const __m128 vv = _mm_loadu_ps(v + x);
+    const __m128i b = _mm_cvttps_epi32(_mm_add_ps(_mm_add_ps(yy, _mm_mul_ps(kBu, uu)), half));
+    const __m128i g =
+        _mm_cvttps_epi32(_mm_add_ps(_mm_sub_ps(_mm_sub_ps(yy, _mm_mul_ps(kGu, uu)), _mm_mul_ps(kGv, vv)), half));
+    const __m128i r = _mm_cvttps_epi32(_mm_add_ps(_mm_add_ps(yy, _mm_mul_ps(kRv, vv)), half));
+    // Bytes b0..b3 r0..r3 g0..g3 0000, then b g r 0 per pixel.
+    const __m128i planes = _mm_packus_epi16(_mm_packs_epi32(b, r), _mm_packs_epi32(g, zero));
+    const __m128i pairs = _mm_unpacklo_epi8(planes, _mm_srli_si128(planes, 8));
+    const __m128i pixels = _mm_unpacklo_epi16(pairs, _mm_srli_si128(pairs, 8));
+    // Each 64-bit half: two pixels of three bytes in its low six bytes.
+    const __m128i packed = _mm_or_si128(_mm_and_si128(pixels, low), _mm_and_si128(_mm_srli_epi64(pixels, 8), high));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_srli_si128(packed, 8));
+  }
+#endif
+  return x;
 }
 
 // Chroma row j of the output grid, centred on 128: 3:1 blends of chroma rows k and k -/+ 1 (the
@@ -83,8 +124,11 @@ void WriteColourRows(const TFifGrid& luma, const TFifGrid& cb, const TFifGrid& c
     ChromaRow(cr, y, crRow.data());
     Widen(cbRow.data(), cb.width, u.data());
     Widen(crRow.data(), cr.width, v.data());
-    PackColour(&luma.pixels[static_cast<std::size_t>(y) * width], u.data(), v.data(), blue, green, red, width);
-    Interleave(blue, green, red, firstRow + (luma.height - 1 - y) * stride, width);
+    const float* lumaRow = &luma.pixels[static_cast<std::size_t>(y) * width];
+    std::uint8_t* out = firstRow + (luma.height - 1 - y) * stride;
+    const int done = PackBgrFast(lumaRow, u.data(), v.data(), out, width);
+    PackColour(lumaRow + done, u.data() + done, v.data() + done, blue, green, red, width - done);
+    Interleave(blue, green, red, out + 3 * done, width - done);
   }
 }
 

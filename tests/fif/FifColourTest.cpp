@@ -1,0 +1,60 @@
+// The colour rows: every pixel rounded and clamped the same way whatever path the row takes
+// (groups of pixels at a time, then one by one), and nothing written outside a row's bytes.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "fif/FifColour.h"
+
+namespace qrl {
+namespace {
+
+TFifGrid Grid(int width, int height, float value) {
+  TFifGrid g;
+  g.width = width;
+  g.height = height;
+  g.pixels.assign(static_cast<std::size_t>(width) * height, value);
+  return g;
+}
+
+std::uint8_t Expected(float v) { return static_cast<std::uint8_t>(std::clamp(std::floor(v + 0.5f), 0.0f, 255.0f)); }
+
+TEST(FifColour, EveryWidthRoundsClampsAndStaysInsideItsRows) {
+  // Luma over and under the byte range and on exact halves; chroma uniform, so that every
+  // output pixel sees exactly its value.
+  const float lumas[] = {-300.0f, -0.5f, 0.49f, 0.5f, 1.5f, 100.25f, 127.5f, 254.5f, 255.49f, 255.5f, 900.0f, 37.0f, 201.75f};
+  const float cbs[] = {128.0f, 0.0f, 255.0f};
+  const float crs[] = {128.0f, 255.0f, 10.0f};
+  constexpr int kHeight = 2;
+  constexpr std::uint8_t kGuard = 0xA5;
+  for (int width = 1; width <= 13; ++width) {
+    for (int c = 0; c < 3; ++c) {
+      SCOPED_TRACE(testing::Message() << "width " << width << ", chroma " << c);
+      TFifGrid luma = Grid(width, kHeight, 0.0f);
+      for (int i = 0; i < width * kHeight; ++i) luma.pixels[i] = lumas[i % std::size(lumas)];
+      const TFifGrid cb = Grid((width + 1) / 2, 1, cbs[c]);
+      const TFifGrid cr = Grid((width + 1) / 2, 1, crs[c]);
+      const std::ptrdiff_t stride = 3 * width + 5;
+      std::vector<std::uint8_t> out(static_cast<std::size_t>(stride) * kHeight, kGuard);
+      WriteColourRows(luma, cb, cr, out.data(), stride, 0, kHeight);
+      const float u = cbs[c] - 128.0f;
+      const float v = crs[c] - 128.0f;
+      for (int y = 0; y < kHeight; ++y) {
+        const std::uint8_t* row = &out[static_cast<std::size_t>(kHeight - 1 - y) * stride];
+        for (int x = 0; x < width; ++x) {
+          const float l = luma.At(x, y);
+          ASSERT_EQ(row[3 * x], Expected(l + 1.772f * u)) << "blue at " << x << "," << y;
+          ASSERT_EQ(row[3 * x + 1], Expected(l - 0.344136f * u - 0.714136f * v)) << "green at " << x << "," << y;
+          ASSERT_EQ(row[3 * x + 2], Expected(l + 1.402f * v)) << "red at " << x << "," << y;
+        }
+        for (std::ptrdiff_t i = 3 * width; i < stride; ++i) ASSERT_EQ(row[i], kGuard) << "padding byte " << i;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qrl
