@@ -8,7 +8,11 @@
 # at most 1 MB unless told), then the fuzzer runs from them. Both under the same limits: a unit that takes longer than
 # FUZZ_TIMEOUT seconds, or a process above FUZZ_RSS_MB megabytes (ASan's own memory included),
 # is a finding; the crafted flyers among the loader's seeds once took minutes or gigabytes.
-# FUZZ_SECONDS overrides the time per fuzzer (default 60).
+# FUZZ_SECONDS overrides the time per fuzzer (default 60). The mutations start from a fixed
+# random seed, FUZZ_SEED (default 1), so that a run repeats what an earlier run with the same
+# seed tried, on any machine, as far as its time allows: a finding here is a regression, and a
+# longer run with the same seed (FUZZ_SECONDS=600) vouches for shorter ones. Long campaigns
+# with fresh seeds are run by hand.
 set -euo pipefail
 
 if [[ $# -ne 1 ]]; then
@@ -18,6 +22,7 @@ fi
 build=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
+seed=${FUZZ_SEED:-1}
 timeout=${FUZZ_TIMEOUT:-5}
 rss=${FUZZ_RSS_MB:-512}
 work="$build/fuzz-smoke"
@@ -50,7 +55,7 @@ for fuzzer in "${fuzzers[@]}"; do
   done
   log="$work/$name/fuzz.log"
   seeds=("$corpus"/*)
-  echo "== $name: ${#seeds[@]} seeds replayed, then ${seconds} s of fuzzing (-timeout=$timeout -rss_limit_mb=$rss)"
+  echo "== $name: ${#seeds[@]} seeds replayed, then ${seconds} s of fuzzing from seed $seed (-timeout=$timeout -rss_limit_mb=$rss)"
   set +e
   status=0
   if [[ ${#seeds[@]} -gt 0 ]]; then
@@ -64,7 +69,7 @@ for fuzzer in "${fuzzers[@]}"; do
     fi
   fi
   if [[ $status -eq 0 ]]; then
-    (cd "$work/$name" && "$fuzzer" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb="$rss" \
+    (cd "$work/$name" && "$fuzzer" -seed="$seed" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb="$rss" \
       -print_final_stats=1 -artifact_prefix="$artifacts" "$corpus" >"$log" 2>&1)
     status=$?
   fi

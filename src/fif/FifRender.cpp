@@ -115,7 +115,7 @@ class TGridRenderer {
     latticeY_ = static_cast<double>(sy.num) / static_cast<double>(sy.den) / lattice_.step;
     latticeShift_ = (lattice_.step - 1.0) / lattice_.step;
     // At whole and half-whole scales every domain point is a lattice point, found with a few
-    // integer operations: blocks are placed as they are applied, with no table to build.
+    // integer operations when the first pass places the blocks (MapOnLattice).
     onLattice_ = lattice_.step == 2 || ((2 * sx.num) % sx.den == 0 && (2 * sy.num) % sy.den == 0);
     for (int drive = 0; drive < 2; ++drive)
       for (int own = 0; own < 2; ++own)
