@@ -124,10 +124,10 @@ class TGridRenderer {
     if (onLattice_) return;
     // Only mapped blocks that own grid pixels need a placement; flat ones are filled once.
     std::size_t mapped = 0;
-    for (const TFifBlock& b : plane.blocks) mapped += b.contrast != 0 && Owns(b);
+    for (const TFifBlock& b : plane.blocks) mapped += Mapped(b);
     placed_.reserve(mapped);
     for (const TFifBlock& b : plane.blocks) {
-      if (b.contrast == 0 || !Owns(b)) continue;
+      if (!Mapped(b)) continue;
       TPlacedBlock p = Span(b);
       Place(b, p);
       placed_.push_back(p);
@@ -221,6 +221,16 @@ class TGridRenderer {
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
   bool Owns(const TFifBlock& b) const {
     return firstX_[b.x] < firstX_[b.x + b.w] && firstY_[b.y] < firstY_[b.y + b.h];
+  }
+  // Whether a pass must apply the block's map. Not for flat blocks, nor for one that owns a single
+  // grid pixel: its domain is that pixel's one point, so the mean-removed map gives back the
+  // block's mean, which FillMeans wrote. Those are most blocks of a detailed picture on the
+  // half-size grid.
+  bool Mapped(const TFifBlock& b) const {
+    if (b.contrast == 0) return false;
+    const int w = firstX_[b.x + b.w] - firstX_[b.x];
+    const int h = firstY_[b.y + b.h] - firstY_[b.y];
+    return w > 0 && h > 0 && w * h > 1;
   }
   void RepeatEdges() {
     for (int y = 0; y < lattice_.height; ++y) lattice_.Row(y)[lattice_.width] = lattice_.Row(y)[lattice_.width - 1];
@@ -339,7 +349,7 @@ class TGridRenderer {
   void MapOnLattice() {
     mapsReady_ = true;
     for (const TFifBlock& b : plane_.blocks) {
-      if (b.contrast == 0 || !Owns(b)) continue;
+      if (!Mapped(b)) continue;
       TPlacedBlock p = Span(b);
       if (!PlaceOnLattice(b, p)) {
         Place(b, p);
