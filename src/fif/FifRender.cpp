@@ -117,6 +117,7 @@ class TGridRenderer {
     // At whole and half-whole scales every domain point is a lattice point, found with a few
     // integer operations when the first pass places the blocks (MapOnLattice).
     onLattice_ = lattice_.step == 2 || ((2 * sx.num) % sx.den == 0 && (2 * sy.num) % sy.den == 0);
+    ownSize_ = sx.num == sx.den && sy.num == sy.den;
     for (int drive = 0; drive < 2; ++drive)
       for (int own = 0; own < 2; ++own)
         inverses_[2 * drive + own] = 1.0 / static_cast<double>((drive == 0 ? sx : sy).num * (own == 0 ? sx : sy).den *
@@ -344,14 +345,33 @@ class TGridRenderer {
     p.stepY = whole(q[5]) * sw + whole(q[2]);
   }
 
+  // At the plane's own size the lattice is the half-size plane itself: block pixel (i, j) reads
+  // the domain pixel the isometry takes it to, and the parser has checked that every domain
+  // lies inside that plane.
+  void PlaceAtOwnSize(const TFifBlock& b, TPlacedBlock& p) const {
+    const std::ptrdiff_t sw = lattice_.Stride();
+    const bool mirrorX = (b.isometry & 1) != 0;
+    const bool mirrorY = (b.isometry & 2) != 0;
+    const std::ptrdiff_t alongX = mirrorX ? -1 : 1;    // domain x per step of its driving axis
+    const std::ptrdiff_t alongY = mirrorY ? -sw : sw;  // domain y likewise
+    p.exact = true;
+    p.origin = (std::ptrdiff_t{b.domainY} + (mirrorY ? b.h - 1 : 0)) * sw + b.domainX + (mirrorX ? b.w - 1 : 0);
+    const bool swap = (b.isometry & 4) != 0;
+    p.stepX = swap ? alongY : alongX;
+    p.stepY = swap ? alongX : alongY;
+  }
+
   // Places every mapped block that owns grid pixels: on the lattice with integers where it can,
   // the rest through Place.
   void MapOnLattice() {
     mapsReady_ = true;
+    maps_.reserve(plane_.blocks.size());
     for (const TFifBlock& b : plane_.blocks) {
       if (!Mapped(b)) continue;
       TPlacedBlock p = Span(b);
-      if (!PlaceOnLattice(b, p)) {
+      if (ownSize_) {
+        PlaceAtOwnSize(b, p);
+      } else if (!PlaceOnLattice(b, p)) {
         Place(b, p);
         placed_.push_back(p);
         continue;
@@ -449,6 +469,7 @@ class TGridRenderer {
   int threads_;
   std::int64_t pixels_;
   bool onLattice_ = false;
+  bool ownSize_ = false;  // the grid is the plane
   double inverses_[4] = {};
   TLattice lattice_;
   double pixelX_ = 1.0;  // plane pixels per grid pixel
