@@ -345,33 +345,50 @@ class TGridRenderer {
     p.stepY = whole(q[5]) * sw + whole(q[2]);
   }
 
-  // At the plane's own size the lattice is the half-size plane itself: block pixel (i, j) reads
-  // the domain pixel the isometry takes it to, and the parser has checked that every domain
-  // lies inside that plane.
-  void PlaceAtOwnSize(const TFifBlock& b, TPlacedBlock& p) const {
-    const std::ptrdiff_t sw = lattice_.Stride();
+  // At the plane's own size the grid is the plane and the lattice the half-size plane: block
+  // pixel (i, j) reads the domain pixel the isometry takes it to, and the parser has checked that
+  // every domain lies inside that plane.
+  TLatticeMap MapAtOwnSize(const TFifBlock& b) const {
+    const std::int32_t sw = static_cast<std::int32_t>(lattice_.Stride());
     const bool mirrorX = (b.isometry & 1) != 0;
     const bool mirrorY = (b.isometry & 2) != 0;
-    const std::ptrdiff_t alongX = mirrorX ? -1 : 1;    // domain x per step of its driving axis
-    const std::ptrdiff_t alongY = mirrorY ? -sw : sw;  // domain y likewise
-    p.exact = true;
-    p.origin = (std::ptrdiff_t{b.domainY} + (mirrorY ? b.h - 1 : 0)) * sw + b.domainX + (mirrorX ? b.w - 1 : 0);
     const bool swap = (b.isometry & 4) != 0;
-    p.stepX = swap ? alongY : alongX;
-    p.stepY = swap ? alongX : alongY;
+    const std::int32_t alongX = mirrorX ? -1 : 1;    // domain x per step of its driving axis
+    const std::int32_t alongY = mirrorY ? -sw : sw;  // domain y likewise
+    TLatticeMap m;
+    m.out = static_cast<std::int32_t>(Index(b.x, b.y));
+    m.origin = (b.domainY + (mirrorY ? b.h - 1 : 0)) * sw + b.domainX + (mirrorX ? b.w - 1 : 0);
+    m.stepX = swap ? alongY : alongX;
+    m.stepY = swap ? alongX : alongY;
+    m.w = b.w;
+    m.h = b.h;
+    m.contrast = static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
+    m.mean = static_cast<float>(b.meanIndex * params_.meanStep);
+    m.invCount = 1.0f / static_cast<float>(b.w * b.h);
+    return m;
   }
 
   // Places every mapped block that owns grid pixels: on the lattice with integers where it can,
   // the rest through Place.
   void MapOnLattice() {
     mapsReady_ = true;
+    if (ownSize_) {
+      // Every block is placed and only the mapped ones kept: whether a block is mapped is a coin
+      // toss to the processor, and a branch on it would cost more than the placement.
+      maps_.resize(plane_.blocks.size());
+      std::size_t kept = 0;
+      for (const TFifBlock& b : plane_.blocks) {
+        maps_[kept] = MapAtOwnSize(b);
+        kept += static_cast<std::size_t>(b.contrast != 0 && b.w * b.h > 1);
+      }
+      maps_.resize(kept);
+      return;
+    }
     maps_.reserve(plane_.blocks.size());
     for (const TFifBlock& b : plane_.blocks) {
       if (!Mapped(b)) continue;
       TPlacedBlock p = Span(b);
-      if (ownSize_) {
-        PlaceAtOwnSize(b, p);
-      } else if (!PlaceOnLattice(b, p)) {
+      if (!PlaceOnLattice(b, p)) {
         Place(b, p);
         placed_.push_back(p);
         continue;
