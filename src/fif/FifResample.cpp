@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <numbers>
 
 #include "fif/FifParallel.h"
@@ -25,7 +26,9 @@ double Lanczos(double t) {
 }
 
 // For every grid position: the source index of its first tap (edges clamped per tap) and the
-// taps' weights, normalised to sum to one.
+// taps' weights, normalised to sum to one. Positions num apart (the scale in lowest terms) sit at
+// the same phase between source pixels and share their weights, so the sines are worked out once
+// per phase rather than once per tap.
 struct TTaps {
   std::vector<int> index;     // kTaps per position, already clamped to the source
   std::vector<float> weight;  // kTaps per position
@@ -35,18 +38,23 @@ TTaps Taps(int sourceSize, int gridSize, TFifRatio r) {
   TTaps taps;
   taps.index.resize(static_cast<std::size_t>(gridSize) * kTaps);
   taps.weight.resize(taps.index.size());
+  const std::int64_t common = std::gcd(r.num, r.den);
+  const std::int64_t period = r.num / common;
   const double perPixel = static_cast<double>(r.den) / static_cast<double>(r.num);
   for (int x = 0; x < gridSize; ++x) {
     const double centre = (x + 0.5) * perPixel - 0.5;
     const int first = static_cast<int>(std::floor(centre)) - (kLobes - 1);
-    double weights[kTaps];
-    double sum = 0.0;
-    for (int t = 0; t < kTaps; ++t) sum += weights[t] = Lanczos(centre - (first + t));
-    for (int t = 0; t < kTaps; ++t) {
-      const std::size_t at = static_cast<std::size_t>(x) * kTaps + t;
-      taps.index[at] = std::clamp(first + t, 0, sourceSize - 1);
-      taps.weight[at] = static_cast<float>(weights[t] / sum);
+    float* weight = &taps.weight[static_cast<std::size_t>(x) * kTaps];
+    if (x >= period) {
+      std::copy_n(&taps.weight[static_cast<std::size_t>(x - period) * kTaps], kTaps, weight);
+    } else {
+      double weights[kTaps];
+      double sum = 0.0;
+      for (int t = 0; t < kTaps; ++t) sum += weights[t] = Lanczos(centre - (first + t));
+      for (int t = 0; t < kTaps; ++t) weight[t] = static_cast<float>(weights[t] / sum);
     }
+    for (int t = 0; t < kTaps; ++t)
+      taps.index[static_cast<std::size_t>(x) * kTaps + t] = std::clamp(first + t, 0, sourceSize - 1);
   }
   return taps;
 }
