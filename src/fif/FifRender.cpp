@@ -94,8 +94,10 @@ struct TLatticeMap {
 
 class TGridRenderer {
  public:
+  // With halfPlaneLattice, the lattice that passes read is not made from this grid but handed in
+  // by TakeHalf: the plane at half its size, a point per pixel pair of the plane.
   TGridRenderer(const TFifPlane& plane, const TFifPlaneParams& params, int gridW, int gridH, TFifRatio sx,
-                TFifRatio sy, int threads)
+                TFifRatio sy, int threads, bool halfPlaneLattice = false)
       : plane_(plane),
         params_(params),
         width_(gridW),
@@ -118,6 +120,16 @@ class TGridRenderer {
     // integer operations when the first pass places the blocks (MapOnLattice).
     onLattice_ = lattice_.step == 2 || ((2 * sx.num) % sx.den == 0 && (2 * sy.num) % sy.den == 0);
     ownSize_ = sx.num == sx.den && sy.num == sy.den;
+    if (halfPlaneLattice) {
+      // Lattice point k stands for plane pixels 2k and 2k + 1: plane position 2k + 1.
+      lattice_.step = 2;
+      lattice_.width = (plane.width + 1) / 2;
+      lattice_.height = (plane.height + 1) / 2;
+      latticeX_ = latticeY_ = 0.5;
+      latticeShift_ = 0.5;
+      onLattice_ = false;
+      ownSize_ = false;
+    }
     for (int drive = 0; drive < 2; ++drive)
       for (int own = 0; own < 2; ++own)
         inverses_[2 * drive + own] = 1.0 / static_cast<double>((drive == 0 ? sx : sy).num * (own == 0 ? sx : sy).den *
@@ -515,6 +527,29 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
   grid.width = gridWidth;
   grid.height = gridHeight;
   grid.pixels.resize(static_cast<std::size_t>(gridWidth) * gridHeight);
+  // A reduction to more than a quarter of the plane's pixels: the passes but the last run on the
+  // plane at half its size, where every domain point is a lattice point. The last pass reads
+  // domains from that picture: they are read at twice the range's spacing, so half the plane's
+  // resolution holds all they can see, and more than the grid itself would at this scale.
+  const bool exactHalf = 2 * sx.num == sx.den && 2 * sy.num == sy.den;
+  const bool ownSize = sx.num == sx.den && sy.num == sy.den;
+  if (!ownSize && !exactHalf &&
+      std::int64_t{4} * gridWidth * gridHeight > std::int64_t{plane.width} * plane.height) {
+    const int halfW = (plane.width + 1) / 2;
+    const int halfH = (plane.height + 1) / 2;
+    TGridRenderer halfRenderer(plane, params, halfW, halfH, {1, 2}, {1, 2}, threads);
+    std::vector<float> half(static_cast<std::size_t>(halfW) * halfH);
+    halfRenderer.FillMeans(half);
+    for (int pass = 1; pass < kPasses; ++pass) {
+      halfRenderer.Smooth(half);
+      halfRenderer.Apply(half);
+    }
+    TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy, threads, true);
+    renderer.FillMeans(grid.pixels);
+    renderer.TakeHalf(half);
+    renderer.Apply(grid.pixels);
+    return grid;
+  }
   TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy, threads);
   renderer.FillMeans(grid.pixels);
   int passes = kPasses;

@@ -2,7 +2,8 @@
 // Evaluates the attractor of one plane's transformations directly on an output grid of its size
 // or smaller: each output pixel takes the contrast-scaled, mean-removed value of its domain point,
 // sampled from the previous iterate smoothed over twice the grid spacing. Iteration starts from
-// the block means (at whole-number scales all passes but the last run on the half-size grid).
+// the block means; all passes but the last run on the half-size grid at whole-number scales, and
+// on the plane at half its size for reductions to more than a quarter of its pixels.
 // Enlarged axes take the attractor at the plane's own size, interpolated (FifResample.h).
 
 #include <cstdint>

@@ -87,6 +87,75 @@ TEST(FifRender, OwnSizeReachesTheConvergedAttractor) {
   }
 }
 
+// A reduction's last pass, plainly: every grid pixel takes its leaf's map of the domain point its
+// centre goes to, sampled bilinearly from the plane at half its size (point k at plane position
+// 2k + 1), here the converged attractor's 2 x 2 means.
+std::vector<double> ReducedFromHalf(const TFifPlane& plane, const TFifPlaneParams& params,
+                                    const std::vector<double>& attractor, int gw, int gh) {
+  const int w = plane.width;
+  const int h = plane.height;
+  const int hw = w / 2;
+  const int hh = h / 2;
+  std::vector<double> half(static_cast<std::size_t>(hw) * hh);
+  for (int y = 0; y < hh; ++y)
+    for (int x = 0; x < hw; ++x)
+      half[y * hw + x] = 0.25 * (attractor[2 * y * w + 2 * x] + attractor[2 * y * w + 2 * x + 1] +
+                                 attractor[(2 * y + 1) * w + 2 * x] + attractor[(2 * y + 1) * w + 2 * x + 1]);
+  const auto sample = [&](double kx, double ky) {
+    kx = std::clamp(kx, 0.0, hw - 1.0);
+    ky = std::clamp(ky, 0.0, hh - 1.0);
+    const int ix = std::min(static_cast<int>(kx), hw - 2);
+    const int iy = std::min(static_cast<int>(ky), hh - 2);
+    const double fx = kx - ix;
+    const double fy = ky - iy;
+    const auto at = [&](int x, int y) { return half[y * hw + x]; };
+    return (1 - fy) * ((1 - fx) * at(ix, iy) + fx * at(ix + 1, iy)) + fy * ((1 - fx) * at(ix, iy + 1) + fx * at(ix + 1, iy + 1));
+  };
+  std::vector<double> out(static_cast<std::size_t>(gw) * gh);
+  for (const TFifBlock& b : plane.blocks) {
+    std::vector<std::pair<int, double>> samples;  // grid index, domain sample
+    double sum = 0.0;
+    for (int gy = 0; gy < gh; ++gy)
+      for (int gx = 0; gx < gw; ++gx) {
+        const double cx = (gx + 0.5) * w / gw;
+        const double cy = (gy + 0.5) * h / gh;
+        if (cx < b.x || cx >= b.x + b.w || cy < b.y || cy >= b.y + b.h) continue;
+        double u = (cx - b.x) / b.w;
+        double v = (cy - b.y) / b.h;
+        if (b.isometry & 4) std::swap(u, v);
+        if (b.isometry & 1) u = 1 - u;
+        if (b.isometry & 2) v = 1 - v;
+        const double d = sample((2.0 * b.domainX + 2.0 * b.w * u - 1) / 2, (2.0 * b.domainY + 2.0 * b.h * v - 1) / 2);
+        samples.emplace_back(gy * gw + gx, d);
+        sum += d;
+      }
+    const double a = static_cast<double>(b.contrast) / params.contrastDen;
+    for (const auto& [at, d] : samples)
+      out[at] = std::clamp(a * (d - sum / samples.size()) + b.meanIndex * params.meanStep, -128.0, 383.0);
+  }
+  return out;
+}
+
+TEST(FifRender, ReductionsTakeTheirLastDomainsFromThePlaneAtHalfSize) {
+  constexpr int kW = 96;
+  constexpr int kH = 64;
+  TFifHeader header;
+  const TFifPlane plane = FirstPlane(EncodeFif(test::SyntheticPicture(kW, kH, true), TFifEncodeOptions::WithQuality(90)), header);
+  const std::vector<double> attractor = ConvergedAttractor(plane, header.luma);
+  // Both axes, one axis, and a reduction by a single pixel.
+  for (auto [gw, gh] : {std::pair{72, 48}, {60, 64}, {95, 63}}) {
+    SCOPED_TRACE(std::to_string(gw) + "x" + std::to_string(gh));
+    const std::vector<double> expected = ReducedFromHalf(plane, header.luma, attractor, gw, gh);
+    const TFifGrid grid = RenderPlane(plane, header.luma, gw, gh, {gw, kW}, {gh, kH});
+    EXPECT_EQ(grid.pixels, RenderPlane(plane, header.luma, gw, gh, {gw, kW}, {gh, kH}, 4).pixels);
+    double squared = 0.0;
+    for (std::size_t i = 0; i < expected.size(); ++i) squared += (grid.pixels[i] - expected[i]) * (grid.pixels[i] - expected[i]);
+    // Measured 0.07 to 0.26 (three passes, not the converged attractor); a lattice read half a
+    // point off gives 0.75 to 1.15, one scaled 10% off 1.4 to 1.8.
+    EXPECT_LT(std::sqrt(squared / expected.size()), 0.4);
+  }
+}
+
 // A plane of 16 x 4 pixels: 0 left of column 8, 100 from there on.
 TFifGrid StepPlane() {
   TFifGrid plane;
