@@ -139,7 +139,9 @@ void WriteCrafted(const std::filesystem::path& folder, int scale) {
 int main(int argc, char** argv) {
   const bool craftedOnly = argc == 4 && std::string_view(argv[1]) == "--crafted";
   const int scale = craftedOnly ? std::atoi(argv[2]) : 1;
-  if ((argc != 2 && !craftedOnly) || scale < 1 || scale > 100) {
+  // A folder name that looks like an option ("--help") is taken for one, not created.
+  const bool optionAsFolder = argc >= 2 && argv[argc - 1][0] == '-';
+  if ((argc != 2 && !craftedOnly) || scale < 1 || scale > 100 || optionAsFolder) {
     std::fprintf(stderr, "usage: %s [--crafted SCALE] OUTPUT_FOLDER\n", argv[0]);
     return 2;
   }

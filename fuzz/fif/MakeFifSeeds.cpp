@@ -1,6 +1,7 @@
 // Writes the seed corpus of fif_decoder_fuzzer: small pictures of several shapes and kinds,
 // encoded at a few qualities. Usage: make_fif_seeds OUTPUT_DIR
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -9,7 +10,10 @@
 #include "fif/FifTestPictures.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) return 2;
+  if (argc != 2 || argv[1][0] == '-') {
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    return 2;
+  }
   const std::filesystem::path dir = argv[1];
   std::filesystem::create_directories(dir);
   int n = 0;
