@@ -16,6 +16,7 @@
 #include "document/TFlyerWriter.h"
 #include "fif/FifEncoder.h"
 #include "support/FixedWidthMeasurer.h"
+#include "RunWithSummary.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
-  void PrintRatios() const {
+  void PrintSummary() const {
     const double first2 = Time("BM_FirstPage/2/manual_time"), first200 = Time("BM_FirstPage/200/manual_time");
     const double scan2 = Time("BM_Scan/2"), scan200 = Time("BM_Scan/200");
     if (first2 <= 0 || first200 <= 0 || scan2 <= 0 || scan200 <= 0) return;
@@ -157,11 +158,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  benchmark::Shutdown();
-  return 0;
+  return qrl::bench::RunWithSummary(argc, argv, reporter);
 }

@@ -19,6 +19,7 @@
 #include "document/TFlyerLoader.h"
 #include "document/TFlyerWriter.h"
 #include "support/FixedWidthMeasurer.h"
+#include "RunWithSummary.h"
 
 namespace {
 
@@ -129,7 +130,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     }
     ConsoleReporter::ReportRuns(runs);
   }
-  void PrintRatio() const {
+  void PrintSummary() const {
     const auto read = rates_.find("BM_PlainRead");
     const auto summed = rates_.find("BM_ReadAndChecksum");
     const auto scan = rates_.find("BM_Scan");
@@ -148,11 +149,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio();
-  benchmark::Shutdown();
-  return 0;
+  return qrl::bench::RunWithSummary(argc, argv, reporter);
 }

@@ -143,7 +143,7 @@ class TGridRenderer {
       if (!Mapped(b)) continue;
       TPlacedBlock p = Span(b);
       Place(b, p);
-      placed_.push_back(p);
+      Keep(p);
     }
   }
 
@@ -194,11 +194,7 @@ class TGridRenderer {
     });
     Share(placed_.size(), [&](std::size_t begin, std::size_t end) {
       std::vector<float> samples;
-      for (std::size_t i = begin; i < end; ++i) {
-        const TPlacedBlock& p = placed_[i];
-        if (p.exact) ApplyExact(p, grid);
-        else ApplySampled(p, grid, samples);
-      }
+      for (std::size_t i = begin; i < end; ++i) ApplySampled(placed_[i], grid, samples);
     });
   }
 
@@ -232,9 +228,6 @@ class TGridRenderer {
   }
 
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
-  bool Owns(const TFifBlock& b) const {
-    return firstX_[b.x] < firstX_[b.x + b.w] && firstY_[b.y] < firstY_[b.y + b.h];
-  }
   // Whether a pass must apply the block's map. Not for flat blocks, nor for one that owns a single
   // grid pixel: its domain is that pixel's one point, so the mean-removed map gives back the
   // block's mean, which FillMeans wrote. Those are most blocks of a detailed picture on the
@@ -400,18 +393,25 @@ class TGridRenderer {
     for (const TFifBlock& b : plane_.blocks) {
       if (!Mapped(b)) continue;
       TPlacedBlock p = Span(b);
-      if (!PlaceOnLattice(b, p)) {
-        Place(b, p);
-        placed_.push_back(p);
-        continue;
-      }
-      maps_.push_back({static_cast<std::int32_t>(Index(p.x0, p.y0)), static_cast<std::int32_t>(p.origin),
-                       static_cast<std::int32_t>(p.stepX), static_cast<std::int32_t>(p.stepY), p.x1 - p.x0,
-                       p.y1 - p.y0, p.contrast, p.mean, p.invCount});
+      if (!PlaceOnLattice(b, p)) Place(b, p);
+      Keep(p);
     }
   }
 
-  // As ApplyExact, for a block placed once.
+  // A placed block whose domain points are all lattice points becomes a map; the others are
+  // sampled on every pass.
+  void Keep(const TPlacedBlock& p) {
+    if (!p.exact) {
+      placed_.push_back(p);
+      return;
+    }
+    maps_.push_back({static_cast<std::int32_t>(Index(p.x0, p.y0)), static_cast<std::int32_t>(p.origin),
+                     static_cast<std::int32_t>(p.stepX), static_cast<std::int32_t>(p.stepY), p.x1 - p.x0,
+                     p.y1 - p.y0, p.contrast, p.mean, p.invCount});
+  }
+
+  // Reads the block's domain twice, for its mean and then for the pixels, straight from the
+  // lattice: cheaper than a copy for the small blocks that dominate photographs.
   void ApplyMap(const TLatticeMap& m, std::vector<float>& grid) const {
     const float* origin = lattice_.points.data() + m.origin;
     const std::ptrdiff_t sx = m.stepX;
@@ -425,26 +425,6 @@ class TGridRenderer {
     for (int j = 0; j < m.h; ++j, out += width_) {
       const float* g = origin + j * static_cast<std::ptrdiff_t>(m.stepY);
       for (int i = 0; i < m.w; ++i) out[i] = std::clamp(m.contrast * g[i * sx] + offset, kLow, kHigh);
-    }
-  }
-
-  // Reads the block's domain twice, for its mean and then for the pixels, straight from the
-  // lattice: cheaper than a copy for the small blocks that dominate photographs.
-  void ApplyExact(const TPlacedBlock& p, std::vector<float>& grid) const {
-    const int w = p.x1 - p.x0;
-    const int h = p.y1 - p.y0;
-    const float* origin = lattice_.points.data() + p.origin;
-    const std::ptrdiff_t sx = p.stepX;
-    float sum = 0.0f;
-    for (int j = 0; j < h; ++j) {
-      const float* g = origin + j * p.stepY;
-      for (int i = 0; i < w; ++i) sum += g[i * sx];
-    }
-    const float offset = p.mean - p.contrast * sum * p.invCount;
-    for (int j = 0; j < h; ++j) {
-      const float* g = origin + j * p.stepY;
-      float* out = &grid[Index(p.x0, p.y0 + j)];
-      for (int i = 0; i < w; ++i) out[i] = std::clamp(p.contrast * g[i * sx] + offset, kLow, kHigh);
     }
   }
 

@@ -126,11 +126,16 @@ TEST(HostileFlyer, PlacementsOnAFarPageCostOneEntryEach) {
   EXPECT_LT(load.HeapGrowth, 20 * load.FileSize);
 }
 
+TScreenMetrics Screen(int width, int height) {
+  TScreenMetrics screen;
+  screen.horzRes = width;
+  screen.vertRes = height;
+  return screen;
+}
+
 TEST(HostileFlyer, AHugePicturePlacementDecodesNoLargerThanTheScreenCanShow) {
-  TScreenMetrics screen;  // shows the canvas at most twice enlarged
-  screen.horzRes = 1280;
-  screen.vertRes = 1024;
-  CraftedLoad load(HugePictureFourTimes(1), kDefaultPictureBudget, screen);
+  // A screen that shows the canvas at most twice enlarged.
+  CraftedLoad load(HugePictureFourTimes(1), kDefaultPictureBudget, Screen(1280, 1024));
   ASSERT_EQ(load.Result, TLoadResult::lrComplete);
   const auto& image = load.Element<TCKbImage>(1);
   EXPECT_EQ(image.PictureWidth, 1280);
@@ -140,9 +145,6 @@ TEST(HostileFlyer, AHugePicturePlacementDecodesNoLargerThanTheScreenCanShow) {
 }
 
 TEST(HostileFlyer, AHugePictureWithoutACanvasDecodesNoLargerThanTheScreen) {
-  TScreenMetrics screen;
-  screen.horzRes = 1280;
-  screen.vertRes = 1024;
   // An empty canvas, and a flyer without a description.
   for (const bool missing : {false, true}) {
     SCOPED_TRACE(missing ? "no description" : "empty canvas");
@@ -154,7 +156,7 @@ TEST(HostileFlyer, AHugePictureWithoutACanvasDecodesNoLargerThanTheScreen) {
       info.Width = 0;
       info.Height = 0;
     }
-    CraftedLoad load(std::move(flyer), kDefaultPictureBudget, screen);
+    CraftedLoad load(std::move(flyer), kDefaultPictureBudget, Screen(1280, 1024));
     ASSERT_EQ(load.Result, TLoadResult::lrComplete);
     const auto& image = load.Element<TCKbImage>(1);
     // Without a canvas to clip to, the picture was decoded at the 5792 x 5792 its placement claims.
@@ -166,9 +168,7 @@ TEST(HostileFlyer, AHugePictureWithoutACanvasDecodesNoLargerThanTheScreen) {
 
 TEST(HostileFlyer, PicturesBeyondTheBudgetAreSwappedOutWhileThePagesAreBuilt) {
   // A screen the size of the canvas: every picture is decoded at 640 x 340, and two fit.
-  TScreenMetrics screen;
-  screen.horzRes = 640;
-  screen.vertRes = 340;
+  const TScreenMetrics screen = Screen(640, 340);
   const std::int64_t one = 640 * 340 * 3;
   const std::int64_t budget = 2 * one + one / 2;
   CraftedLoad load(HugePicture(4), budget, screen);
