@@ -144,17 +144,21 @@ TEST(FifCodec, RefusesOutputsBeyondTheCapsAndBadBuffers) {
   EXPECT_EQ(StatusOf([&] { decoder.RenderBgr(10, 1, nullptr, 30); }), fsBadArgument);
 }
 
-TEST(FifCodec, VersionOneStreamsStillDecode) {
-  // Written by the encoder of the first stream version: one coder for all planes.
-  for (bool grey : {false, true}) {
-    const std::string path = std::string(QRL_FIF_DATA) + (grey ? "/version1-grey.fif" : "/version1-colour.fif");
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<std::uint8_t> fif{std::istreambuf_iterator<char>(in), {}};
-    ASSERT_FALSE(fif.empty()) << path;
-    const TFifDecoder decoder(fif);
-    EXPECT_EQ(decoder.Header().version, 1);
-    const TDib picture = test::SyntheticPicture(grey ? 40 : 48, grey ? 30 : 36, grey);
-    EXPECT_GE(test::Psnr(picture, decoder.Render()), grey ? 28.0 : 24.0);
+TEST(FifCodec, StreamsOfEarlierVersionsStillDecode) {
+  // Written by the encoders of earlier stream versions: the first with one coder for all planes,
+  // the second with binary-coded parameters in segments.
+  for (int version : {1, 2}) {
+    for (bool grey : {false, true}) {
+      const std::string name = "/version" + std::to_string(version) + (grey ? "-grey.fif" : "-colour.fif");
+      SCOPED_TRACE(name);
+      std::ifstream in(std::string(QRL_FIF_DATA) + name, std::ios::binary);
+      const std::vector<std::uint8_t> fif{std::istreambuf_iterator<char>(in), {}};
+      ASSERT_FALSE(fif.empty());
+      const TFifDecoder decoder(fif);
+      EXPECT_EQ(decoder.Header().version, version);
+      const TDib picture = test::SyntheticPicture(grey ? 40 : 48, grey ? 30 : 36, grey);
+      EXPECT_GE(test::Psnr(picture, decoder.Render()), grey ? 28.0 : 24.0);
+    }
   }
 }
 
