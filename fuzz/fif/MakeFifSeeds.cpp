@@ -1,5 +1,6 @@
 // Writes the seed corpus of fif_decoder_fuzzer: small pictures of several shapes and kinds,
-// encoded at a few qualities. Usage: make_fif_seeds OUTPUT_DIR
+// encoded at a few qualities, and the stored streams of earlier versions. Usage:
+// make_fif_seeds OUTPUT_DIR
 
 #include <cstdio>
 #include <filesystem>
@@ -29,5 +30,8 @@ int main(int argc, char** argv) {
         std::ofstream(dir / ("seed" + std::to_string(n++) + ".fif"), std::ios::binary)
             .write(reinterpret_cast<const char*>(fif.data()), static_cast<std::streamsize>(fif.size()));
       }
+  for (const char* name : {"version1-colour.fif", "version1-grey.fif", "version2-colour.fif", "version2-grey.fif"})
+    std::filesystem::copy_file(std::filesystem::path(QRL_FIF_DATA) / name, dir / name,
+                               std::filesystem::copy_options::overwrite_existing);
   return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <zlib.h>
+
 #include "fif/FifStatus.h"
 
 namespace qrl {
@@ -139,18 +141,14 @@ std::size_t ReadFifHeader(std::span<const std::uint8_t> data, TFifHeader& header
 }
 
 std::uint32_t Crc32(std::span<const std::uint8_t> data) {
-  static const auto table = [] {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-      std::uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
-    }
-    return t;
-  }();
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::uint8_t b : data) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
+  // zlib takes at most 4 GiB a call.
+  uLong crc = crc32(0L, Z_NULL, 0);
+  for (std::size_t at = 0; at < data.size();) {
+    const auto chunk = static_cast<uInt>(std::min<std::size_t>(data.size() - at, 1u << 30));
+    crc = crc32(crc, data.data() + at, chunk);
+    at += chunk;
+  }
+  return static_cast<std::uint32_t>(crc);
 }
 
 void AppendFifChecksum(std::vector<std::uint8_t>& out) { Put32(out, Crc32(out)); }

@@ -13,7 +13,7 @@ namespace qrl {
 
 inline constexpr std::array<std::uint8_t, 4> kFifSignature{'Q', 'F', 'I', 'F'};
 // Streams are written in the newest version; every version from the oldest on still decodes.
-inline constexpr std::uint8_t kFifVersion = 2;
+inline constexpr std::uint8_t kFifVersion = 3;
 inline constexpr std::uint8_t kFifOldestVersion = 1;
 inline constexpr int kFifDefaultQuality = 75;
 inline constexpr int kFifMaxPictureSide = 65535;

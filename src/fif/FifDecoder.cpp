@@ -91,26 +91,39 @@ TFifDecoder::TFifDecoder(std::span<const std::uint8_t> data, int threads)
     // Segments code independently: each is parsed on its own thread when the picture is big enough.
     const bool parallel = std::int64_t{header_.width} * header_.height >= kParallelPixels;
     ParallelFor(segments.size(), parallel ? threads_ : 1, [&](std::size_t i) {
-      TSymbolReader reader(segments[i]);
       const std::size_t maxBlocks = MaxFifBlocks(segments[i].size());
       if (i == segments.size() - 1 && header_.key) {
+        TSymbolReader reader(segments[i]);
         TFifKeyContexts contexts;
         CodeKeyMask(reader, contexts, *picture_->keyMask, maxBlocks);
-      } else if (i == 0) {
+        reader.CheckInput();
+      } else if (header_.version == 2) {
+        TSymbolReader reader(segments[i]);
         TFifPlaneContexts contexts;
-        CodePlane(reader, contexts, header_.luma, picture_->planes[0], maxBlocks);
+        ParsePlanes(reader, contexts, i, maxBlocks);
+        reader.CheckInput();
       } else {
-        TFifPlaneContexts contexts;
-        std::size_t blocksLeft = maxBlocks;
-        for (int p = 1; p < 3; ++p) {
-          CodePlane(reader, contexts, header_.chroma, picture_->planes[p], blocksLeft);
-          blocksLeft -= picture_->planes[p].blocks.size();
-        }
+        TRansDecoder reader(segments[i]);
+        TFifPlaneModels models(i == 0 ? header_.luma : header_.chroma);
+        ParsePlanes(reader, models, i, maxBlocks);
+        if (reader.Damaged() || !reader.Ended()) throw EFifError(fsDamaged, "picture data does not end where it should");
       }
-      reader.CheckInput();
     });
   } catch (const std::bad_alloc&) {
     throw EFifError(fsOutOfMemory);
+  }
+}
+
+template <class IO, class Models>
+void TFifDecoder::ParsePlanes(IO& reader, Models& models, std::size_t segment, std::size_t maxBlocks) {
+  if (segment == 0) {
+    CodePlane(reader, models, header_.luma, picture_->planes[0], maxBlocks);
+    return;
+  }
+  std::size_t blocksLeft = maxBlocks;
+  for (int p = 1; p < 3; ++p) {
+    CodePlane(reader, models, header_.chroma, picture_->planes[p], blocksLeft);
+    blocksLeft -= picture_->planes[p].blocks.size();
   }
 }
 

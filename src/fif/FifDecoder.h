@@ -44,6 +44,10 @@ class TFifDecoder {
   TDib Render() const { return Render(Width(), Height()); }
 
  private:
+  // The planes of one segment (0: luma, 1: both chroma planes) with the segment's coder.
+  template <class IO, class Models>
+  void ParsePlanes(IO& reader, Models& models, std::size_t segment, std::size_t maxBlocks);
+
   int threads_ = 1;
   TFifHeader header_;
   std::unique_ptr<TFifPicture> picture_;

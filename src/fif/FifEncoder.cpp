@@ -82,10 +82,9 @@ void PutSegmentLength(std::vector<std::uint8_t>& out, std::size_t length) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
 }
 
-// One range-coded segment; bytes past the coded data are never read, they only keep the block
-// count within the bound the decoder enforces.
-std::vector<std::uint8_t> FinishSegment(TSymbolWriter& writer, std::size_t blocks) {
-  std::vector<std::uint8_t> bytes = writer.Coder().Finish();
+// One coded segment; bytes past the coded data are never read, they only keep the block count
+// within the bound the decoder enforces.
+std::vector<std::uint8_t> PadSegment(std::vector<std::uint8_t> bytes, std::size_t blocks) {
   if (MaxFifBlocks(bytes.size()) < blocks) bytes.resize((blocks - MaxFifBlocks(0) + 31) / 32);
   return bytes;
 }
@@ -101,14 +100,15 @@ std::vector<std::uint8_t> Assemble(const TFifHeader& header, const std::vector<T
   });
   std::vector<std::vector<std::uint8_t>> segments;
   const auto codeSegment = [&](std::size_t first, std::size_t end) {
-    TSymbolWriter writer;
-    TFifPlaneContexts contexts;
+    const TFifPlaneParams& params = first > 0 ? header.chroma : header.luma;
+    TRansEncoder writer;
+    TFifPlaneModels models(params);
     std::size_t blocks = 0;
     for (std::size_t i = first; i < end; ++i) {
-      CodePlane(writer, contexts, i > 0 ? header.chroma : header.luma, coded[i]);
+      CodePlane(writer, models, params, coded[i]);
       blocks += coded[i].blocks.size();
     }
-    segments.push_back(FinishSegment(writer, blocks));
+    segments.push_back(PadSegment(writer.Finish(), blocks));
   };
   codeSegment(0, 1);
   if (coded.size() > 1) codeSegment(1, coded.size());
@@ -116,7 +116,7 @@ std::vector<std::uint8_t> Assemble(const TFifHeader& header, const std::vector<T
     TSymbolWriter writer;
     TFifKeyContexts contexts;
     CodeKeyMask(writer, contexts, *keyMask);
-    segments.push_back(FinishSegment(writer, keyMask->flips.size()));
+    segments.push_back(PadSegment(writer.Coder().Finish(), keyMask->flips.size()));
   }
   std::vector<std::uint8_t> out;
   WriteFifHeader(header, out);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
 
 #include "fif/FifStatus.h"
 
@@ -80,6 +81,14 @@ class TLeafMap {
     const TCell* t = Top(x, y);
     return (l && l->log2 < log2) + (t && t->log2 < log2);
   }
+  // How far apart the left and top neighbours' means are: 0, 1 or 2 (1 without both).
+  int Activity(int x, int y, int meanStep) const {
+    const TCell* l = Left(x, y);
+    const TCell* t = Top(x, y);
+    if (!l || !t) return 1;
+    const int apart = std::abs(l->meanIndex - t->meanIndex) * meanStep;
+    return (apart >= TFifPlaneModels::kActivity[0]) + (apart >= TFifPlaneModels::kActivity[1]);
+  }
   int FlatContext(int x, int y) const {
     const TCell* l = Left(x, y);
     const TCell* t = Top(x, y);
@@ -102,12 +111,134 @@ class TLeafMap {
   std::vector<TCell> columns_;  // per cell column: likewise
 };
 
+// Versions 1 and 2: every parameter as adaptive binary decisions (bit trees, signed values).
 template <class IO>
+class TBinaryFields {
+ public:
+  static constexpr bool kReading = IO::kReading;
+  // Blocks of a single pixel still say whether they are flat.
+  static constexpr bool kSinglePixelsMap = true;
+
+  TBinaryFields(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params)
+      : io_(io), c_(contexts), p_(params) {
+    while ((1 << contrastBits_) < params.contrastLevels) ++contrastBits_;
+  }
+  int Split(int level, int context, int wanted) { return io_.Bit(c_.split[level][context], wanted); }
+  int MeanResidual(bool smallest, int, int wanted) { return CodeSignedValue(io_, c_.mean[smallest ? 1 : 0], wanted, 10); }
+  int Flat(int level, int context, int wanted) { return io_.Bit(c_.contrastZero[level][context], wanted); }
+  // A contrast index other than 0; magnitudes beyond the levels are left to the caller to refuse.
+  int Contrast(int level, int wanted) {
+    const int negative = io_.Bit(c_.contrastSign[level], wanted < 0);
+    const int magnitude = 1 + CodeBitTree(io_, c_.contrastMagnitude[level], contrastBits_, std::abs(wanted) - 1);
+    return negative ? -magnitude : magnitude;
+  }
+  int Isometry(bool square, int wanted) {
+    return square ? CodeBitTree(io_, c_.isometry, 3, wanted) : CodeBitTree(io_, c_.isometry, 2, wanted & 3);
+  }
+  // Offset indices 0 .. 2 * radius; larger ones are left to the caller to refuse.
+  void Offsets(int level, int& ix, int& iy) {
+    const int bits = DomainOffsetBits(p_.searchRadius[level]);
+    ix = CodeBitTree(io_, c_.offset[level][0], bits, ix);
+    iy = CodeBitTree(io_, c_.offset[level][1], bits, iy);
+  }
+  void CheckInput() const { io_.CheckInput(); }
+
+ private:
+  IO& io_;
+  TFifPlaneContexts& c_;
+  const TFifPlaneParams& p_;
+  int contrastBits_ = 0;
+};
+
+// Version 3: every parameter as one symbol of an adaptive rANS model (a mean residual's low
+// magnitude bits as a raw value).
+template <class IO>
+class TSymbolFields {
+ public:
+  static constexpr bool kReading = std::is_same_v<IO, TRansDecoder>;
+  // A single pixel's domain is a single point, so its map gives back its mean: it carries only that.
+  static constexpr bool kSinglePixelsMap = false;
+
+  TSymbolFields(IO& io, TFifPlaneModels& models, const TFifPlaneParams& params) : io_(io), m_(models), p_(params) {}
+
+  int Split(int level, int context, int wanted) { return Bit(m_.split[level][context], wanted); }
+  int Flat(int level, int context, int wanted) { return Bit(m_.flat[level][context], wanted); }
+  // Magnitude m below 8 is class m; above, class 8 + 4 (c - 3) + the two bits below the top one
+  // of m (c = floor(log2 m)), followed by the c - 2 lowest bits raw. Symbol 0 is 0, 2 class - 1
+  // positive, 2 class negative.
+  int MeanResidual(bool smallest, int activity, int wanted) {
+    TSymbolModel& model = m_.mean[smallest ? 1 : 0][activity];
+    if constexpr (kReading) {
+      const int symbol = io_.Decode(model);
+      if (symbol == 0) return 0;
+      const int cls = (symbol + 1) / 2;
+      int magnitude = cls;
+      if (cls >= 8) {
+        const int top = 3 + (cls - 8) / 4;
+        magnitude = ((4 + (cls - 8) % 4) << (top - 2)) | static_cast<int>(io_.DecodeRaw(top - 2));
+      }
+      return symbol % 2 == 1 ? magnitude : -magnitude;
+    } else {
+      const int magnitude = std::abs(wanted);
+      int cls = magnitude;
+      int top = 0;
+      if (magnitude >= 8) {
+        while ((magnitude >> (top + 1)) != 0) ++top;
+        cls = 8 + 4 * (top - 3) + ((magnitude >> (top - 2)) & 3);
+      }
+      io_.Encode(model, wanted == 0 ? 0 : wanted > 0 ? 2 * cls - 1 : 2 * cls);
+      if (cls >= 8) io_.EncodeRaw(static_cast<std::uint32_t>(magnitude) & ((1u << (top - 2)) - 1), top - 2);
+      return wanted;
+    }
+  }
+  int Contrast(int level, int wanted) {
+    const int levels = p_.contrastLevels;
+    const int symbol = Symbol(m_.contrast[level], wanted < 0 ? -wanted - 1 : levels + wanted - 1);
+    return symbol < levels ? -symbol - 1 : symbol - levels + 1;
+  }
+  int Isometry(bool square, int wanted) { return Symbol(m_.isometry[square ? 0 : 1], square ? wanted : wanted & 3); }
+  void Offsets(int level, int& ix, int& iy) {
+    const int width = 2 * p_.searchRadius[level] + 1;
+    if (width == 1) {
+      ix = iy = 0;
+    } else if (width <= TFifPlaneModels::kJointOffsetWidth) {
+      const int both = Symbol(m_.offset[2 * level], ix * width + iy);
+      ix = both / width;
+      iy = both % width;
+    } else {
+      ix = Symbol(m_.offset[2 * level], ix);
+      iy = Symbol(m_.offset[2 * level + 1], iy);
+    }
+  }
+  void CheckInput() const {
+    if constexpr (kReading) {
+      if (io_.Damaged()) throw EFifError(fsDamaged, "picture data cut short");
+    }
+  }
+
+ private:
+  int Bit(TBinaryModel& model, int wanted) {
+    if constexpr (kReading) return io_.Decode(model);
+    else return io_.Encode(model, wanted);
+  }
+  int Symbol(TSymbolModel& model, int wanted) {
+    if constexpr (kReading) {
+      return io_.Decode(model);
+    } else {
+      io_.Encode(model, wanted);
+      return wanted;
+    }
+  }
+  IO& io_;
+  TFifPlaneModels& m_;
+  const TFifPlaneParams& p_;
+};
+
+template <class Fields>
 class TPlaneWalk {
  public:
-  TPlaneWalk(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane,
-             std::size_t maxLeaves)
-      : io_(io), c_(contexts), p_(params), plane_(plane), map_(plane, params), maxLeaves_(maxLeaves) {}
+  TPlaneWalk(Fields& fields, const TFifPlaneParams& params, TFifPlane& plane, std::size_t maxLeaves)
+      : io_(fields), p_(params), plane_(plane), map_(plane, params), maxLeaves_(maxLeaves) {}
 
   void Run() {
     const int top = 1 << p_.topLog2;
@@ -126,11 +257,11 @@ class TPlaneWalk {
     bool split = false;
     if (log2 > p_.minLog2) {
       int wanted = 0;
-      if constexpr (!IO::kReading) {
+      if constexpr (!Fields::kReading) {
         if (cursor_ >= plane_.blocks.size()) Damaged("leaves do not tile the plane");
         wanted = plane_.blocks[cursor_].log2 < log2;
       }
-      split = io_.Bit(c_.split[level][map_.SplitContext(x, y, log2)], wanted) == 1;
+      split = io_.Split(level, map_.SplitContext(x, y, log2), wanted) == 1;
     }
     if (split) {
       const int half = 1 << (log2 - 1);
@@ -142,7 +273,7 @@ class TPlaneWalk {
       return;
     }
     TFifBlock b;
-    if constexpr (!IO::kReading) {
+    if constexpr (!Fields::kReading) {
       if (cursor_ >= plane_.blocks.size()) Damaged("leaves do not tile the plane");
       b = plane_.blocks[cursor_];
     }
@@ -151,13 +282,13 @@ class TPlaneWalk {
     b.log2 = log2;
     b.w = std::min(1 << log2, plane_.width - x);
     b.h = std::min(1 << log2, plane_.height - y);
-    if constexpr (!IO::kReading) {
+    if constexpr (!Fields::kReading) {
       const TFifBlock& given = plane_.blocks[cursor_];
       if (given.x != x || given.y != y || given.log2 != log2) Damaged("leaves do not tile the plane");
     }
     Leaf(b, level);
     map_.Record(b);
-    if constexpr (IO::kReading) {
+    if constexpr (Fields::kReading) {
       if (plane_.blocks.size() >= maxLeaves_) Damaged("more blocks than the data can hold");
       plane_.blocks.push_back(b);
     }
@@ -166,42 +297,35 @@ class TPlaneWalk {
 
   void Leaf(TFifBlock& b, int level) {
     const int predicted = map_.PredictMean(b.x, b.y);
-    const int residual = CodeSignedValue(io_, c_.mean[SmallestContext(b)], b.meanIndex - predicted, 10);
+    const int residual =
+        io_.MeanResidual(b.log2 == p_.minLog2, map_.Activity(b.x, b.y, p_.meanStep), b.meanIndex - predicted);
     b.meanIndex = predicted + residual;
     if (b.meanIndex < 0 || b.meanIndex > MaxMeanIndex(p_.meanStep)) Damaged("block mean out of range");
 
     const int halfW = plane_.width / 2;
     const int halfH = plane_.height / 2;
     const bool domainFits = 2 * b.w <= plane_.width && 2 * b.h <= plane_.height;
-    if (!domainFits) {
-      // No domain of twice the size fits in the plane: the block can only be flat.
+    if (!domainFits || (!Fields::kSinglePixelsMap && b.w * b.h == 1)) {
+      // No domain of twice the size fits in the plane, or the block is a single pixel: it can
+      // only be flat.
       if (b.contrast != 0) Damaged("contrast without a domain");
       return;
     }
-    if (io_.Bit(c_.contrastZero[level][map_.FlatContext(b.x, b.y)], b.contrast == 0) == 1) {
+    if (io_.Flat(level, map_.FlatContext(b.x, b.y), b.contrast == 0) == 1) {
       b.contrast = 0;
       return;
     }
-    const int negative = io_.Bit(c_.contrastSign[level], b.contrast < 0);
-    int levelsBits = 0;
-    while ((1 << levelsBits) < p_.contrastLevels) ++levelsBits;
-    const int magnitude = 1 + CodeBitTree(io_, c_.contrastMagnitude[level], levelsBits, std::abs(b.contrast) - 1);
-    if (magnitude > p_.contrastLevels) Damaged("contrast out of range");
-    b.contrast = negative ? -magnitude : magnitude;
-
-    if (b.w == b.h) {
-      b.isometry = CodeBitTree(io_, c_.isometry, 3, b.isometry);
-    } else {
-      b.isometry = CodeBitTree(io_, c_.isometry, 2, b.isometry & 3);
-    }
+    b.contrast = io_.Contrast(level, b.contrast);
+    if (std::abs(b.contrast) > p_.contrastLevels) Damaged("contrast out of range");
+    b.isometry = io_.Isometry(b.w == b.h, b.isometry);
 
     const int radius = p_.searchRadius[level];
     const int step = p_.searchStep[level];
-    const int bits = DomainOffsetBits(radius);
     const int baseX = DomainBase(b.x, b.w);
     const int baseY = DomainBase(b.y, b.h);
-    const int ix = CodeBitTree(io_, c_.offset[level][0], bits, (b.domainX - baseX) / step + radius);
-    const int iy = CodeBitTree(io_, c_.offset[level][1], bits, (b.domainY - baseY) / step + radius);
+    int ix = (b.domainX - baseX) / step + radius;
+    int iy = (b.domainY - baseY) / step + radius;
+    io_.Offsets(level, ix, iy);
     if (ix > 2 * radius || iy > 2 * radius) Damaged("domain offset out of range");
     b.domainX = baseX + (ix - radius) * step;
     b.domainY = baseY + (iy - radius) * step;
@@ -209,10 +333,7 @@ class TPlaneWalk {
       Damaged("domain outside the plane");
   }
 
-  int SmallestContext(const TFifBlock& b) const { return b.log2 == p_.minLog2 ? 1 : 0; }
-
-  IO& io_;
-  TFifPlaneContexts& c_;
+  Fields& io_;
   const TFifPlaneParams& p_;
   TFifPlane& plane_;
   TLeafMap map_;
@@ -220,12 +341,9 @@ class TPlaneWalk {
   std::size_t cursor_ = 0;
 };
 
-}  // namespace
-
-template <class IO>
-void CodePlane(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane,
-               std::size_t maxLeaves) {
-  if constexpr (IO::kReading) {
+template <class Fields>
+void WalkPlane(Fields& fields, const TFifPlaneParams& params, TFifPlane& plane, std::size_t maxLeaves) {
+  if constexpr (Fields::kReading) {
     plane.blocks.clear();
     // Room for as many leaves as the plane and the data allow, up to a bound: only the part
     // written is ever touched, and the vector never has to move its blocks while it grows.
@@ -233,12 +351,51 @@ void CodePlane(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& param
                               static_cast<std::size_t>(((plane.height - 1) >> params.minLog2) + 1);
     plane.blocks.reserve(std::min({cells, maxLeaves, std::size_t{1} << 20}));
   }
-  TPlaneWalk<IO>(io, contexts, params, plane, maxLeaves).Run();
+  TPlaneWalk<Fields>(fields, params, plane, maxLeaves).Run();
+}
+
+}  // namespace
+
+TFifPlaneModels::TFifPlaneModels(const TFifPlaneParams& params) {
+  for (auto& bySize : mean)
+    for (TSymbolModel& model : bySize) model = TSymbolModel(kMeanSymbols);
+  contrast.reserve(kFifMaxLevels);
+  offset.reserve(2 * kFifMaxLevels);
+  for (int level = 0; level < params.Levels(); ++level) {
+    contrast.emplace_back(2 * params.contrastLevels);
+    // A window of a single place needs no symbol; a narrow one codes both axes in one.
+    const int width = 2 * params.searchRadius[level] + 1;
+    const bool joint = width <= kJointOffsetWidth;
+    if (width == 1) offset.emplace_back();
+    else offset.emplace_back(joint ? width * width : width);
+    if (width == 1 || joint) offset.emplace_back();
+    else offset.emplace_back(width);
+  }
+  isometry[0] = TSymbolModel(8);
+  isometry[1] = TSymbolModel(4);
+}
+
+template <class IO>
+void CodePlane(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane,
+               std::size_t maxLeaves) {
+  TBinaryFields<IO> fields(io, contexts, params);
+  WalkPlane(fields, params, plane, maxLeaves);
+}
+
+template <class IO>
+void CodePlane(IO& io, TFifPlaneModels& models, const TFifPlaneParams& params, TFifPlane& plane,
+               std::size_t maxLeaves) {
+  TSymbolFields<IO> fields(io, models, params);
+  WalkPlane(fields, params, plane, maxLeaves);
 }
 
 template void CodePlane<TSymbolWriter>(TSymbolWriter&, TFifPlaneContexts&, const TFifPlaneParams&, TFifPlane&,
                                        std::size_t);
 template void CodePlane<TSymbolReader>(TSymbolReader&, TFifPlaneContexts&, const TFifPlaneParams&, TFifPlane&,
                                        std::size_t);
+template void CodePlane<TRansEncoder>(TRansEncoder&, TFifPlaneModels&, const TFifPlaneParams&, TFifPlane&,
+                                      std::size_t);
+template void CodePlane<TRansDecoder>(TRansDecoder&, TFifPlaneModels&, const TFifPlaneParams&, TFifPlane&,
+                                      std::size_t);
 
 }  // namespace qrl

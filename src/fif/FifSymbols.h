@@ -1,7 +1,8 @@
 #pragma once
 // The coded form of one plane: its quadtree leaves (range blocks) with their parameters, and
-// the one piece of code that walks the quadtree and binarises every parameter. The same walk
-// writes (encoder) or reads (decoder), so the two sides cannot drift apart.
+// the one piece of code that walks the quadtree and codes every parameter. The same walk writes
+// (encoder) or reads (decoder), so the two sides cannot drift apart; streams before version 3
+// code each parameter as adaptive binary decisions, version 3 as symbols of the rANS coder.
 
 #include <cstdint>
 #include <span>
@@ -9,6 +10,7 @@
 
 #include "fif/FifBitstream.h"
 #include "fif/RangeCoder.h"
+#include "fif/RansCoder.h"
 
 namespace qrl {
 
@@ -48,6 +50,23 @@ struct TFifPlaneContexts {
   TBitContext contrastMagnitude[kFifMaxLevels][kFifMaxContrastLevels];
   TBitContext isometry[8];
   TBitContext offset[kFifMaxLevels][2][128];
+};
+
+// The symbol models of one kind of plane in version 3 (luma, or both chroma planes).
+struct TFifPlaneModels {
+  explicit TFifPlaneModels(const TFifPlaneParams& params);
+  // Mean residuals: sign and magnitude class in one symbol, the rest of the magnitude raw.
+  static constexpr int kMeanSymbols = 55;
+  // Neighbouring means this far apart (0..255 scale) or more make a block's activity 1, then 2.
+  static constexpr int kActivity[2] = {4, 16};
+  // Domain offsets along both axes are one symbol while a window is at most this wide.
+  static constexpr int kJointOffsetWidth = 15;
+  TBinaryModel split[kFifMaxLevels][3];
+  TSymbolModel mean[2][3];  // by smallest size, then activity
+  TBinaryModel flat[kFifMaxLevels][3];
+  std::vector<TSymbolModel> contrast;  // per level, contrast index -L..-1, 1..L
+  TSymbolModel isometry[2];            // square blocks, others
+  std::vector<TSymbolModel> offset;    // per level: both axes (2 level), or x (2 level) and y (2 level + 1)
 };
 
 // The domain search window of a block: offsets index 0 .. 2 * radius, position
@@ -98,9 +117,14 @@ inline std::size_t MaxFifBlocks(std::size_t payloadBytes) { return 32 * payloadB
 
 // Writes plane.blocks (which must tile the plane in coding order), or reads them into plane.blocks
 // (plane.width and plane.height set by the caller). Reading throws EFifError fsDamaged for
-// parameters out of range, more than maxLeaves blocks, or a stream cut short.
+// parameters out of range, more than maxLeaves blocks, or a stream cut short. IO is
+// TSymbolWriter or TSymbolReader with contexts (versions 1 and 2), TRansEncoder or TRansDecoder
+// with models (version 3).
 template <class IO>
 void CodePlane(IO& io, TFifPlaneContexts& contexts, const TFifPlaneParams& params, TFifPlane& plane,
+               std::size_t maxLeaves = SIZE_MAX);
+template <class IO>
+void CodePlane(IO& io, TFifPlaneModels& models, const TFifPlaneParams& params, TFifPlane& plane,
                std::size_t maxLeaves = SIZE_MAX);
 
 }  // namespace qrl

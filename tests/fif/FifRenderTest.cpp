@@ -16,11 +16,11 @@
 namespace qrl {
 namespace {
 
-// The first plane of a stream, parsed.
+// The plane of a grey picture's stream, parsed.
 TFifPlane FirstPlane(const std::vector<std::uint8_t>& fif, TFifHeader& header) {
   const std::size_t headerSize = ReadFifHeader(fif, header);
-  TSymbolReader reader(std::span<const std::uint8_t>(fif).subspan(headerSize, fif.size() - headerSize - 4));
-  TFifPlaneContexts contexts;
+  TRansDecoder reader(std::span<const std::uint8_t>(fif).subspan(headerSize, fif.size() - headerSize - 4));
+  TFifPlaneModels contexts(header.luma);
   TFifPlane plane;
   plane.width = header.width;
   plane.height = header.height;
