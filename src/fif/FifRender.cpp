@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <functional>
 
 namespace qrl {
 
@@ -92,6 +91,21 @@ struct TLatticeMap {
   float invCount;
 };
 
+// Maps by the shape of their grid pixels: squares of 2, 4 and 8 pixels have their loops
+// unrolled, anything else takes the plain loops.
+enum : int { kSquare2, kSquare4, kSquare8, kAnyShape, kShapes };
+
+// yes or no without a branch, for choices that are coin tosses to the processor.
+int Select(bool condition, int yes, int no) { return no ^ ((yes ^ no) & -static_cast<int>(condition)); }
+
+// The shape of a square block by its side.
+constexpr auto kSquareShapes = [] {
+  std::array<std::uint8_t, (1 << kFifMaxBlockLog2) + 1> shapes{};
+  for (std::size_t side = 0; side < shapes.size(); ++side)
+    shapes[side] = side == 2 ? kSquare2 : side == 4 ? kSquare4 : side == 8 ? kSquare8 : kAnyShape;
+  return shapes;
+}();
+
 class TGridRenderer {
  public:
   // With halfPlaneLattice, the lattice that passes read is not made from this grid but handed in
@@ -120,6 +134,7 @@ class TGridRenderer {
     // integer operations when the first pass places the blocks (MapOnLattice).
     onLattice_ = lattice_.step == 2 || ((2 * sx.num) % sx.den == 0 && (2 * sy.num) % sy.den == 0);
     ownSize_ = sx.num == sx.den && sy.num == sy.den;
+    halfSize_ = 2 * sx.num == sx.den && 2 * sy.num == sy.den;
     if (halfPlaneLattice) {
       // Lattice point k stands for plane pixels 2k and 2k + 1: plane position 2k + 1.
       lattice_.step = 2;
@@ -129,6 +144,7 @@ class TGridRenderer {
       latticeShift_ = 0.5;
       onLattice_ = false;
       ownSize_ = false;
+      halfSize_ = false;
     }
     for (int drive = 0; drive < 2; ++drive)
       for (int own = 0; own < 2; ++own)
@@ -145,6 +161,7 @@ class TGridRenderer {
       Place(b, p);
       Keep(p);
     }
+    shapeBegin_[kShapes] = maps_.size();
   }
 
   // Whether the lattice is the picture at half size (whole-number scales).
@@ -189,9 +206,10 @@ class TGridRenderer {
   // disjoint pixels and only read the lattice, so any share of them may run on its own thread.
   void Apply(std::vector<float>& grid) {
     if (onLattice_ && !mapsReady_) MapOnLattice();
-    Share(maps_.size(), [&](std::size_t begin, std::size_t end) {
-      for (std::size_t i = begin; i < end; ++i) ApplyMap(maps_[i], grid);
-    });
+    ApplyShape<2>(kSquare2, grid);
+    ApplyShape<4>(kSquare4, grid);
+    ApplyShape<8>(kSquare8, grid);
+    ApplyShape<0>(kAnyShape, grid);
     Share(placed_.size(), [&](std::size_t begin, std::size_t end) {
       std::vector<float> samples;
       for (std::size_t i = begin; i < end; ++i) ApplySampled(placed_[i], grid, samples);
@@ -222,8 +240,13 @@ class TGridRenderer {
 
   // Splits count items into pieces for the renderer's threads (a few per thread, so uneven
   // pieces balance out); small jobs stay whole.
-  void Share(std::size_t count, const std::function<void(std::size_t, std::size_t)>& work) const {
+  template <class TWork>
+  void Share(std::size_t count, const TWork& work) const {
     const std::size_t pieces = threads_ > 1 && pixels_ >= kSharedPixels ? 4 * static_cast<std::size_t>(threads_) : 1;
+    if (pieces == 1) {
+      work(std::size_t{0}, count);
+      return;
+    }
     ParallelFor(pieces, threads_, [&](std::size_t i) { work(count * i / pieces, count * (i + 1) / pieces); });
   }
 
@@ -353,61 +376,144 @@ class TGridRenderer {
   // At the plane's own size the grid is the plane and the lattice the half-size plane: block
   // pixel (i, j) reads the domain pixel the isometry takes it to, and the parser has checked that
   // every domain lies inside that plane.
-  TLatticeMap MapAtOwnSize(const TFifBlock& b) const {
+  void MapAtOwnSize(const TFifBlock& b, TLatticeMap& m) const {
     const std::int32_t sw = static_cast<std::int32_t>(lattice_.Stride());
-    const bool mirrorX = (b.isometry & 1) != 0;
-    const bool mirrorY = (b.isometry & 2) != 0;
+    const int mirrorX = b.isometry & 1;
+    const int mirrorY = (b.isometry >> 1) & 1;
     const bool swap = (b.isometry & 4) != 0;
-    const std::int32_t alongX = mirrorX ? -1 : 1;    // domain x per step of its driving axis
-    const std::int32_t alongY = mirrorY ? -sw : sw;  // domain y likewise
-    TLatticeMap m;
+    const std::int32_t alongX = 1 - 2 * mirrorX;         // domain x per step of its driving axis
+    const std::int32_t alongY = (1 - 2 * mirrorY) * sw;  // domain y likewise
     m.out = static_cast<std::int32_t>(Index(b.x, b.y));
-    m.origin = (b.domainY + (mirrorY ? b.h - 1 : 0)) * sw + b.domainX + (mirrorX ? b.w - 1 : 0);
-    m.stepX = swap ? alongY : alongX;
-    m.stepY = swap ? alongX : alongY;
+    m.origin = (b.domainY + Select(mirrorY, b.h - 1, 0)) * sw + b.domainX + Select(mirrorX, b.w - 1, 0);
+    m.stepX = Select(swap, alongY, alongX);
+    m.stepY = Select(swap, alongX, alongY);
     m.w = b.w;
     m.h = b.h;
     m.contrast = static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
     m.mean = static_cast<float>(b.meanIndex * params_.meanStep);
     m.invCount = 1.0f / static_cast<float>(b.w * b.h);
-    return m;
   }
 
-  // Places every mapped block that owns grid pixels: on the lattice with integers where it can,
-  // the rest through Place.
+  // At half the plane's size a block of even sides at even coordinates owns one grid pixel per
+  // 2 x 2 of its pixels, and the lattice point of grid pixel i is the corner between the domain
+  // pixels 2i and 2i + 1 that its two range pixels read. Edge blocks that own more (odd plane
+  // sides) or are cut to odd sides are left to PlaceOnLattice.
+  bool HalfClosedForm(const TFifBlock& b) const {
+    return ((b.x | b.y | b.w | b.h) & 1) == 0 && firstX_[b.x + b.w] - firstX_[b.x] == b.w / 2 &&
+           firstY_[b.y + b.h] - firstY_[b.y] == b.h / 2;
+  }
+  void MapAtHalfSize(const TFifBlock& b, TLatticeMap& m) const {
+    const std::int32_t sw = static_cast<std::int32_t>(lattice_.Stride());
+    const int mirrorX = b.isometry & 1;
+    const int mirrorY = (b.isometry >> 1) & 1;
+    const bool swap = (b.isometry & 4) != 0;
+    const std::int32_t alongX = 2 - 4 * mirrorX;
+    const std::int32_t alongY = (2 - 4 * mirrorY) * sw;
+    m.out = static_cast<std::int32_t>(Index(b.x / 2, b.y / 2));
+    m.origin = (b.domainY + Select(mirrorY, b.h - 1, 1)) * sw + b.domainX + Select(mirrorX, b.w - 1, 1);
+    m.stepX = Select(swap, alongY, alongX);
+    m.stepY = Select(swap, alongX, alongY);
+    m.w = b.w / 2;
+    m.h = b.h / 2;
+    m.contrast = static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
+    m.mean = static_cast<float>(b.meanIndex * params_.meanStep);
+    m.invCount = 1.0f / static_cast<float>(m.w * m.h);
+  }
+
+  // How a block takes part in the passes at own or half size: the shape of its map, kUnmapped
+  // (it keeps its mean) or kPlaced (no closed form: PlaceOnLattice or Place).
+  static constexpr int kUnmapped = kShapes;
+  static constexpr int kPlaced = kShapes + 1;
+  int Role(const TFifBlock& b) const {
+    if (ownSize_) {
+      const int shape = Select(b.w == b.h, kSquareShapes[static_cast<std::size_t>(b.w)], kAnyShape);
+      return Select((b.contrast != 0) & (b.w * b.h > 1), shape, kUnmapped);
+    }
+    if (halfSize_ && HalfClosedForm(b)) {
+      const int shape = Select(b.w == b.h, kSquareShapes[static_cast<std::size_t>(b.w / 2)], kAnyShape);
+      return Select((b.contrast != 0) & (b.w * b.h > 4), shape, kUnmapped);
+    }
+    return Mapped(b) ? kPlaced : kUnmapped;
+  }
+
+  // Places every mapped block that owns grid pixels: in closed form at own and half size, else on
+  // the lattice with integers where it can, the rest through Place. The blocks are first sorted
+  // by role into lists of indices, unmapped ones included, so that the sorting needs no branch
+  // and the maps come out grouped by shape.
   void MapOnLattice() {
     mapsReady_ = true;
-    if (ownSize_) {
-      // Every block is placed and only the mapped ones kept: whether a block is mapped is a coin
-      // toss to the processor, and a branch on it would cost more than the placement.
-      maps_.resize(plane_.blocks.size());
-      std::size_t kept = 0;
-      for (const TFifBlock& b : plane_.blocks) {
-        maps_[kept] = MapAtOwnSize(b);
-        kept += static_cast<std::size_t>(b.contrast != 0 && b.w * b.h > 1);
+    const std::size_t count = plane_.blocks.size();
+    std::vector<std::uint32_t, TUninitialised<std::uint32_t>> indices((kUnmapped + 1) * count);
+    std::array<std::uint32_t*, kUnmapped + 1> next;
+    for (int role = 0; role <= kUnmapped; ++role) next[role] = indices.data() + role * count;
+    std::vector<std::uint32_t> placed;
+    for (std::size_t i = 0; i < count; ++i) {
+      const int role = Role(plane_.blocks[i]);
+      if (role == kPlaced) {
+        placed.push_back(static_cast<std::uint32_t>(i));
+        continue;
       }
-      maps_.resize(kept);
-      return;
+      *next[role]++ = static_cast<std::uint32_t>(i);
     }
-    maps_.reserve(plane_.blocks.size());
-    for (const TFifBlock& b : plane_.blocks) {
-      if (!Mapped(b)) continue;
+    std::size_t mapped = 0;
+    for (int shape = 0; shape < kShapes; ++shape) mapped += next[shape] - (indices.data() + shape * count);
+    maps_.resize(mapped);
+    TLatticeMap* m = maps_.data();
+    for (int shape = 0; shape < kShapes; ++shape) {
+      shapeBegin_[shape] = m - maps_.data();
+      for (const std::uint32_t* i = indices.data() + shape * count; i < next[shape]; ++i, ++m) {
+        if (ownSize_) MapAtOwnSize(plane_.blocks[*i], *m);
+        else MapAtHalfSize(plane_.blocks[*i], *m);
+      }
+    }
+    for (const std::uint32_t i : placed) {
+      const TFifBlock& b = plane_.blocks[i];
       TPlacedBlock p = Span(b);
       if (!PlaceOnLattice(b, p)) Place(b, p);
       Keep(p);
     }
+    shapeBegin_[kShapes] = maps_.size();
+  }
+
+  TLatticeMap MapOf(const TPlacedBlock& p) const {
+    return {static_cast<std::int32_t>(Index(p.x0, p.y0)), static_cast<std::int32_t>(p.origin),
+            static_cast<std::int32_t>(p.stepX), static_cast<std::int32_t>(p.stepY), p.x1 - p.x0,
+            p.y1 - p.y0, p.contrast, p.mean, p.invCount};
   }
 
   // A placed block whose domain points are all lattice points becomes a map; the others are
   // sampled on every pass.
   void Keep(const TPlacedBlock& p) {
-    if (!p.exact) {
-      placed_.push_back(p);
-      return;
-    }
-    maps_.push_back({static_cast<std::int32_t>(Index(p.x0, p.y0)), static_cast<std::int32_t>(p.origin),
-                     static_cast<std::int32_t>(p.stepX), static_cast<std::int32_t>(p.stepY), p.x1 - p.x0,
-                     p.y1 - p.y0, p.contrast, p.mean, p.invCount});
+    if (p.exact) maps_.push_back(MapOf(p));
+    else placed_.push_back(p);
+  }
+
+  template <int N>
+  void ApplyShape(int shape, std::vector<float>& grid) const {
+    const std::size_t first = shapeBegin_[shape];
+    Share(shapeBegin_[shape + 1] - first, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t i = first + begin; i < first + end; ++i) {
+        if constexpr (N == 0) ApplyMap(maps_[i], grid);
+        else ApplySquare<N>(maps_[i], grid);
+      }
+    });
+  }
+
+  // ApplyMap for N x N grid pixels, unrolled: the same sum in the same order, the same pixels.
+  template <int N>
+  void ApplySquare(const TLatticeMap& m, std::vector<float>& grid) const {
+    const float* origin = lattice_.points.data() + m.origin;
+    const std::ptrdiff_t sx = m.stepX;
+    const std::ptrdiff_t sy = m.stepY;
+    float domain[N * N];
+    for (int j = 0; j < N; ++j)
+      for (int i = 0; i < N; ++i) domain[j * N + i] = origin[j * sy + i * sx];
+    float sum = 0.0f;
+    for (float d : domain) sum += d;
+    const float offset = m.mean - m.contrast * sum * m.invCount;
+    float* out = grid.data() + m.out;
+    for (int j = 0; j < N; ++j, out += width_)
+      for (int i = 0; i < N; ++i) out[i] = std::clamp(m.contrast * domain[j * N + i] + offset, kLow, kHigh);
   }
 
   // Reads the block's domain twice, for its mean and then for the pixels, straight from the
@@ -479,6 +585,7 @@ class TGridRenderer {
   std::int64_t pixels_;
   bool onLattice_ = false;
   bool ownSize_ = false;  // the grid is the plane
+  bool halfSize_ = false;  // the grid is the plane at half its size
   double inverses_[4] = {};
   TLattice lattice_;
   double pixelX_ = 1.0;  // plane pixels per grid pixel
@@ -488,7 +595,8 @@ class TGridRenderer {
   double latticeShift_ = 0.0;
   std::vector<TPlacedBlock> placed_;
   bool mapsReady_ = false;
-  std::vector<TLatticeMap> maps_;
+  std::vector<TLatticeMap, TUninitialised<TLatticeMap>> maps_;  // grouped by shape
+  std::array<std::size_t, kShapes + 1> shapeBegin_{};
 };
 
 }  // namespace
