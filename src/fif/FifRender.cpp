@@ -55,7 +55,7 @@ struct TLattice {
   int step = 1;
   int width = 0;  // points, not counting the repeated column
   int height = 0;
-  std::vector<float> points;
+  TFifPixels points;
   std::ptrdiff_t Stride() const { return width + 1; }
   float* Row(int y) { return &points[static_cast<std::size_t>(y) * Stride()]; }
   static int Points(int pixels, int step) { return step == 1 ? pixels + 1 : (pixels + 1) / 2; }
@@ -168,7 +168,7 @@ class TGridRenderer {
   bool Halving() const { return lattice_.step == 2; }
 
   // Fills every block with its mean: flat blocks are final, mapped ones get overwritten.
-  void FillMeans(std::vector<float>& grid) const {
+  void FillMeans(TFifPixels& grid) const {
     for (const TFifBlock& b : plane_.blocks) {
       const int x0 = firstX_[b.x];
       const int x1 = firstX_[b.x + b.w];
@@ -177,7 +177,7 @@ class TGridRenderer {
     }
   }
 
-  void Smooth(const std::vector<float>& grid) {
+  void Smooth(const TFifPixels& grid) {
     lattice_.points.resize(static_cast<std::size_t>(lattice_.Stride()) * (lattice_.height + 1));
     Share(static_cast<std::size_t>(lattice_.height), [&](std::size_t begin, std::size_t end) {
       SmoothRows(grid, static_cast<int>(begin), static_cast<int>(end));
@@ -187,7 +187,7 @@ class TGridRenderer {
 
   // Takes over the picture of a grid half this size (at half the scale) as the step-2 lattice:
   // its pixels stand for exactly the 2 x 2 means that lattice holds.
-  void TakeHalf(const std::vector<float>& half) {
+  void TakeHalf(const TFifPixels& half) {
     lattice_.points.resize(static_cast<std::size_t>(lattice_.Stride()) * (lattice_.height + 1));
     for (int y = 0; y < lattice_.height; ++y)
       std::copy_n(&half[static_cast<std::size_t>(y) * lattice_.width], lattice_.width, lattice_.Row(y));
@@ -195,8 +195,8 @@ class TGridRenderer {
   }
 
   // The step-2 lattice as a picture of its own: the current picture at half size.
-  std::vector<float> HalfPicture() {
-    std::vector<float> picture(static_cast<std::size_t>(lattice_.width) * lattice_.height);
+  TFifPixels HalfPicture() {
+    TFifPixels picture(static_cast<std::size_t>(lattice_.width) * lattice_.height);
     for (int y = 0; y < lattice_.height; ++y)
       std::copy_n(lattice_.Row(y), lattice_.width, &picture[static_cast<std::size_t>(y) * lattice_.width]);
     return picture;
@@ -204,7 +204,7 @@ class TGridRenderer {
 
   // One pass of every mapped block; flat blocks keep their means from FillMeans. Blocks write
   // disjoint pixels and only read the lattice, so any share of them may run on its own thread.
-  void Apply(std::vector<float>& grid) {
+  void Apply(TFifPixels& grid) {
     if (onLattice_ && !mapsReady_) MapOnLattice();
     ApplyShape<2>(kSquare2, grid);
     ApplyShape<4>(kSquare4, grid);
@@ -217,9 +217,9 @@ class TGridRenderer {
   }
 
  private:
-  void SmoothRows(const std::vector<float>& grid, int rowBegin, int rowEnd) {
+  void SmoothRows(const TFifPixels& grid, int rowBegin, int rowEnd) {
     const int step = lattice_.step;
-    std::vector<float> columns(static_cast<std::size_t>(width_));
+    TFifPixels columns(static_cast<std::size_t>(width_));
     const auto first = [step](int k) { return step * k + step - 2; };
     for (int j = rowBegin; j < rowEnd; ++j) {
       const float* a = &grid[Index(0, std::max(first(j), 0))];
@@ -489,7 +489,7 @@ class TGridRenderer {
   }
 
   template <int N>
-  void ApplyShape(int shape, std::vector<float>& grid) const {
+  void ApplyShape(int shape, TFifPixels& grid) const {
     const std::size_t first = shapeBegin_[shape];
     Share(shapeBegin_[shape + 1] - first, [&](std::size_t begin, std::size_t end) {
       for (std::size_t i = first + begin; i < first + end; ++i) {
@@ -501,7 +501,7 @@ class TGridRenderer {
 
   // ApplyMap for N x N grid pixels, unrolled: the same sum in the same order, the same pixels.
   template <int N>
-  void ApplySquare(const TLatticeMap& m, std::vector<float>& grid) const {
+  void ApplySquare(const TLatticeMap& m, TFifPixels& grid) const {
     const float* origin = lattice_.points.data() + m.origin;
     const std::ptrdiff_t sx = m.stepX;
     const std::ptrdiff_t sy = m.stepY;
@@ -518,7 +518,7 @@ class TGridRenderer {
 
   // Reads the block's domain twice, for its mean and then for the pixels, straight from the
   // lattice: cheaper than a copy for the small blocks that dominate photographs.
-  void ApplyMap(const TLatticeMap& m, std::vector<float>& grid) const {
+  void ApplyMap(const TLatticeMap& m, TFifPixels& grid) const {
     const float* origin = lattice_.points.data() + m.origin;
     const std::ptrdiff_t sx = m.stepX;
     float sum = 0.0f;
@@ -535,7 +535,7 @@ class TGridRenderer {
   }
 
   // Domain points between lattice points: bilinear samples, kept for the second loop.
-  void ApplySampled(const TPlacedBlock& p, std::vector<float>& grid, std::vector<float>& samples) const {
+  void ApplySampled(const TPlacedBlock& p, TFifPixels& grid, std::vector<float>& samples) const {
     const int w = p.x1 - p.x0;
     samples.resize(static_cast<std::size_t>(w) * (p.y1 - p.y0));
     const std::ptrdiff_t sw = lattice_.Stride();
@@ -626,7 +626,7 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
     const int halfW = (plane.width + 1) / 2;
     const int halfH = (plane.height + 1) / 2;
     TGridRenderer halfRenderer(plane, params, halfW, halfH, {1, 2}, {1, 2}, threads);
-    std::vector<float> half(static_cast<std::size_t>(halfW) * halfH);
+    TFifPixels half(static_cast<std::size_t>(halfW) * halfH);
     halfRenderer.FillMeans(half);
     for (int pass = 1; pass < kPasses; ++pass) {
       halfRenderer.Smooth(half);
@@ -643,7 +643,7 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
   int passes = kPasses;
   if (renderer.Halving()) {
     renderer.Smooth(grid.pixels);
-    std::vector<float> half = renderer.HalfPicture();
+    TFifPixels half = renderer.HalfPicture();
     TGridRenderer halfRenderer(plane, params, (gridWidth + 1) / 2, (gridHeight + 1) / 2, {sx.num, 2 * sx.den},
                                {sy.num, 2 * sy.den}, threads);
     for (; passes > 1; --passes) {

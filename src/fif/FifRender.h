@@ -33,6 +33,9 @@ struct TUninitialised : std::allocator<T> {
   }
 };
 
+// Grid pixels as rendering makes them: each is written before it is read.
+using TFifPixels = std::vector<float, TUninitialised<float>>;
+
 // Grid pixels per plane pixel, num / den.
 struct TFifRatio {
   std::int64_t num = 1;
@@ -42,7 +45,7 @@ struct TFifRatio {
 struct TFifGrid {
   int width = 0;
   int height = 0;
-  std::vector<float> pixels;  // row by row, top row first; values on the 0..255 scale
+  TFifPixels pixels;  // row by row, top row first; values on the 0..255 scale
   float At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
