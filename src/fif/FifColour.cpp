@@ -90,7 +90,20 @@ void ChromaRow(const TFifGrid& c, int y, float* padded) {
 // The horizontal 3:1 blend: output pixels 2i and 2i + 1 lean on chroma pixel i and its left or
 // right neighbour.
 void Widen(const float* padded, int chromaWidth, float* out) {
-  for (int i = 0; i < chromaWidth; ++i) {
+  int i = 0;
+#if defined(__SSE2__)
+  // Four chroma pixels at a time, the even and odd outputs interleaved by unpacking.
+  const __m128 threeQuarters = _mm_set1_ps(0.75f);
+  const __m128 quarter = _mm_set1_ps(0.25f);
+  for (; i + 4 <= chromaWidth; i += 4) {
+    const __m128 centre = _mm_mul_ps(threeQuarters, _mm_loadu_ps(padded + i + 1));
+    const __m128 even = _mm_add_ps(centre, _mm_mul_ps(quarter, _mm_loadu_ps(padded + i)));
+    const __m128 odd = _mm_add_ps(centre, _mm_mul_ps(quarter, _mm_loadu_ps(padded + i + 2)));
+    _mm_storeu_ps(out + 2 * i, _mm_unpacklo_ps(even, odd));
+    _mm_storeu_ps(out + 2 * i + 4, _mm_unpackhi_ps(even, odd));
+  }
+#endif
+  for (; i < chromaWidth; ++i) {
     const float centre = 0.75f * padded[i + 1];
     out[2 * i] = centre + 0.25f * padded[i];
     out[2 * i + 1] = centre + 0.25f * padded[i + 2];

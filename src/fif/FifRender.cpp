@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <functional>
+
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace qrl {
 
@@ -56,7 +59,7 @@ struct TLattice {
   int step = 1;
   int width = 0;  // points, not counting the repeated column
   int height = 0;
-  std::vector<float> points;
+  TFifPixels points;
   std::ptrdiff_t Stride() const { return width + 1; }
   float* Row(int y) { return &points[static_cast<std::size_t>(y) * Stride()]; }
   static int Points(int pixels, int step) { return step == 1 ? pixels + 1 : (pixels + 1) / 2; }
@@ -92,6 +95,21 @@ struct TLatticeMap {
   float invCount;
 };
 
+// Maps by the shape of their grid pixels: squares of 2, 4 and 8 pixels have their loops
+// unrolled, anything else takes the plain loops.
+enum : int { kSquare2, kSquare4, kSquare8, kAnyShape, kShapes };
+
+// yes or no without a branch, for choices that are coin tosses to the processor.
+int Select(bool condition, int yes, int no) { return no ^ ((yes ^ no) & -static_cast<int>(condition)); }
+
+// The shape of a square block by its side.
+constexpr auto kSquareShapes = [] {
+  std::array<std::uint8_t, (1 << kFifMaxBlockLog2) + 1> shapes{};
+  for (std::size_t side = 0; side < shapes.size(); ++side)
+    shapes[side] = side == 2 ? kSquare2 : side == 4 ? kSquare4 : side == 8 ? kSquare8 : kAnyShape;
+  return shapes;
+}();
+
 class TGridRenderer {
  public:
   // With halfPlaneLattice, the lattice that passes read is not made from this grid but handed in
@@ -120,6 +138,7 @@ class TGridRenderer {
     // integer operations when the first pass places the blocks (MapOnLattice).
     onLattice_ = lattice_.step == 2 || ((2 * sx.num) % sx.den == 0 && (2 * sy.num) % sy.den == 0);
     ownSize_ = sx.num == sx.den && sy.num == sy.den;
+    halfSize_ = 2 * sx.num == sx.den && 2 * sy.num == sy.den;
     if (halfPlaneLattice) {
       // Lattice point k stands for plane pixels 2k and 2k + 1: plane position 2k + 1.
       lattice_.step = 2;
@@ -129,6 +148,7 @@ class TGridRenderer {
       latticeShift_ = 0.5;
       onLattice_ = false;
       ownSize_ = false;
+      halfSize_ = false;
     }
     for (int drive = 0; drive < 2; ++drive)
       for (int own = 0; own < 2; ++own)
@@ -145,22 +165,37 @@ class TGridRenderer {
       Place(b, p);
       Keep(p);
     }
+    shapeBegin_[kShapes] = maps_.size();
   }
 
   // Whether the lattice is the picture at half size (whole-number scales).
   bool Halving() const { return lattice_.step == 2; }
 
-  // Fills every block with its mean: flat blocks are final, mapped ones get overwritten.
-  void FillMeans(std::vector<float>& grid) const {
+  // Fills every block with its mean: flat blocks are final, mapped ones get overwritten. Squares
+  // of the common sides take one jump to fully unrolled stores rather than loops whose every
+  // exit is a mispredicted branch.
+  void FillMeans(TFifPixels& grid) const {
     for (const TFifBlock& b : plane_.blocks) {
       const int x0 = firstX_[b.x];
       const int x1 = firstX_[b.x + b.w];
+      const int y0 = firstY_[b.y];
+      const int y1 = firstY_[b.y + b.h];
       const float mean = static_cast<float>(b.meanIndex * params_.meanStep);
-      for (int y = firstY_[b.y]; y < firstY_[b.y + b.h]; ++y) std::fill(&grid[Index(x0, y)], &grid[Index(x1, y)], mean);
+      if (x1 - x0 == y1 - y0) {
+        switch (x1 - x0) {
+          case 0: continue;
+          case 1: grid[Index(x0, y0)] = mean; continue;
+          case 2: FillSquare<2>(&grid[Index(x0, y0)], mean); continue;
+          case 4: FillSquare<4>(&grid[Index(x0, y0)], mean); continue;
+          case 8: FillSquare<8>(&grid[Index(x0, y0)], mean); continue;
+          default: break;
+        }
+      }
+      for (int y = y0; y < y1; ++y) std::fill(&grid[Index(x0, y)], &grid[Index(x1, y)], mean);
     }
   }
 
-  void Smooth(const std::vector<float>& grid) {
+  void Smooth(const TFifPixels& grid) {
     lattice_.points.resize(static_cast<std::size_t>(lattice_.Stride()) * (lattice_.height + 1));
     Share(static_cast<std::size_t>(lattice_.height), [&](std::size_t begin, std::size_t end) {
       SmoothRows(grid, static_cast<int>(begin), static_cast<int>(end));
@@ -170,7 +205,7 @@ class TGridRenderer {
 
   // Takes over the picture of a grid half this size (at half the scale) as the step-2 lattice:
   // its pixels stand for exactly the 2 x 2 means that lattice holds.
-  void TakeHalf(const std::vector<float>& half) {
+  void TakeHalf(const TFifPixels& half) {
     lattice_.points.resize(static_cast<std::size_t>(lattice_.Stride()) * (lattice_.height + 1));
     for (int y = 0; y < lattice_.height; ++y)
       std::copy_n(&half[static_cast<std::size_t>(y) * lattice_.width], lattice_.width, lattice_.Row(y));
@@ -178,8 +213,8 @@ class TGridRenderer {
   }
 
   // The step-2 lattice as a picture of its own: the current picture at half size.
-  std::vector<float> HalfPicture() {
-    std::vector<float> picture(static_cast<std::size_t>(lattice_.width) * lattice_.height);
+  TFifPixels HalfPicture() {
+    TFifPixels picture(static_cast<std::size_t>(lattice_.width) * lattice_.height);
     for (int y = 0; y < lattice_.height; ++y)
       std::copy_n(lattice_.Row(y), lattice_.width, &picture[static_cast<std::size_t>(y) * lattice_.width]);
     return picture;
@@ -187,11 +222,12 @@ class TGridRenderer {
 
   // One pass of every mapped block; flat blocks keep their means from FillMeans. Blocks write
   // disjoint pixels and only read the lattice, so any share of them may run on its own thread.
-  void Apply(std::vector<float>& grid) {
+  void Apply(TFifPixels& grid) {
     if (onLattice_ && !mapsReady_) MapOnLattice();
-    Share(maps_.size(), [&](std::size_t begin, std::size_t end) {
-      for (std::size_t i = begin; i < end; ++i) ApplyMap(maps_[i], grid);
-    });
+    ApplyShape<2>(kSquare2, grid);
+    ApplyShape<4>(kSquare4, grid);
+    ApplyShape<8>(kSquare8, grid);
+    ApplyShape<0>(kAnyShape, grid);
     Share(placed_.size(), [&](std::size_t begin, std::size_t end) {
       std::vector<float> samples;
       for (std::size_t i = begin; i < end; ++i) ApplySampled(placed_[i], grid, samples);
@@ -199,9 +235,9 @@ class TGridRenderer {
   }
 
  private:
-  void SmoothRows(const std::vector<float>& grid, int rowBegin, int rowEnd) {
+  void SmoothRows(const TFifPixels& grid, int rowBegin, int rowEnd) {
     const int step = lattice_.step;
-    std::vector<float> columns(static_cast<std::size_t>(width_));
+    TFifPixels columns(static_cast<std::size_t>(width_));
     const auto first = [step](int k) { return step * k + step - 2; };
     for (int j = rowBegin; j < rowEnd; ++j) {
       const float* a = &grid[Index(0, std::max(first(j), 0))];
@@ -210,7 +246,19 @@ class TGridRenderer {
       float* out = lattice_.Row(j);
       if (step == 2) {
         const int pairs = width_ / 2;
-        for (int k = 0; k < pairs; ++k) out[k] = 0.25f * (columns[2 * k] + columns[2 * k + 1]);
+        int k = 0;
+#if defined(__SSE2__)
+        // Four pairs at a time: the even and odd columns gathered by shuffles, then the same sums.
+        const __m128 quarter = _mm_set1_ps(0.25f);
+        for (; k + 4 <= pairs; k += 4) {
+          const __m128 low = _mm_loadu_ps(&columns[2 * k]);
+          const __m128 high = _mm_loadu_ps(&columns[2 * k + 4]);
+          const __m128 even = _mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0));
+          const __m128 odd = _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1));
+          _mm_storeu_ps(out + k, _mm_mul_ps(quarter, _mm_add_ps(even, odd)));
+        }
+#endif
+        for (; k < pairs; ++k) out[k] = 0.25f * (columns[2 * k] + columns[2 * k + 1]);
         if (width_ & 1) out[pairs] = 0.5f * columns[width_ - 1];
       } else {
         out[0] = 0.5f * columns[0];
@@ -222,12 +270,22 @@ class TGridRenderer {
 
   // Splits count items into pieces for the renderer's threads (a few per thread, so uneven
   // pieces balance out); small jobs stay whole.
-  void Share(std::size_t count, const std::function<void(std::size_t, std::size_t)>& work) const {
+  template <class TWork>
+  void Share(std::size_t count, const TWork& work) const {
     const std::size_t pieces = threads_ > 1 && pixels_ >= kSharedPixels ? 4 * static_cast<std::size_t>(threads_) : 1;
+    if (pieces == 1) {
+      work(std::size_t{0}, count);
+      return;
+    }
     ParallelFor(pieces, threads_, [&](std::size_t i) { work(count * i / pieces, count * (i + 1) / pieces); });
   }
 
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
+  template <int N>
+  void FillSquare(float* at, float value) const {
+    for (int j = 0; j < N; ++j, at += width_)
+      for (int i = 0; i < N; ++i) at[i] = value;
+  }
   // Whether a pass must apply the block's map. Not for flat blocks, nor for one that owns a single
   // grid pixel: its domain is that pixel's one point, so the mean-removed map gives back the
   // block's mean, which FillMeans wrote. Those are most blocks of a detailed picture on the
@@ -353,66 +411,149 @@ class TGridRenderer {
   // At the plane's own size the grid is the plane and the lattice the half-size plane: block
   // pixel (i, j) reads the domain pixel the isometry takes it to, and the parser has checked that
   // every domain lies inside that plane.
-  TLatticeMap MapAtOwnSize(const TFifBlock& b) const {
+  void MapAtOwnSize(const TFifBlock& b, TLatticeMap& m) const {
     const std::int32_t sw = static_cast<std::int32_t>(lattice_.Stride());
-    const bool mirrorX = (b.isometry & 1) != 0;
-    const bool mirrorY = (b.isometry & 2) != 0;
+    const int mirrorX = b.isometry & 1;
+    const int mirrorY = (b.isometry >> 1) & 1;
     const bool swap = (b.isometry & 4) != 0;
-    const std::int32_t alongX = mirrorX ? -1 : 1;    // domain x per step of its driving axis
-    const std::int32_t alongY = mirrorY ? -sw : sw;  // domain y likewise
-    TLatticeMap m;
+    const std::int32_t alongX = 1 - 2 * mirrorX;         // domain x per step of its driving axis
+    const std::int32_t alongY = (1 - 2 * mirrorY) * sw;  // domain y likewise
     m.out = static_cast<std::int32_t>(Index(b.x, b.y));
-    m.origin = (b.domainY + (mirrorY ? b.h - 1 : 0)) * sw + b.domainX + (mirrorX ? b.w - 1 : 0);
-    m.stepX = swap ? alongY : alongX;
-    m.stepY = swap ? alongX : alongY;
+    m.origin = (b.domainY + Select(mirrorY, b.h - 1, 0)) * sw + b.domainX + Select(mirrorX, b.w - 1, 0);
+    m.stepX = Select(swap, alongY, alongX);
+    m.stepY = Select(swap, alongX, alongY);
     m.w = b.w;
     m.h = b.h;
     m.contrast = static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
     m.mean = static_cast<float>(b.meanIndex * params_.meanStep);
     m.invCount = 1.0f / static_cast<float>(b.w * b.h);
-    return m;
   }
 
-  // Places every mapped block that owns grid pixels: on the lattice with integers where it can,
-  // the rest through Place.
+  // At half the plane's size a block of even sides at even coordinates owns one grid pixel per
+  // 2 x 2 of its pixels, and the lattice point of grid pixel i is the corner between the domain
+  // pixels 2i and 2i + 1 that its two range pixels read. Edge blocks that own more (odd plane
+  // sides) or are cut to odd sides are left to PlaceOnLattice.
+  bool HalfClosedForm(const TFifBlock& b) const {
+    return ((b.x | b.y | b.w | b.h) & 1) == 0 && firstX_[b.x + b.w] - firstX_[b.x] == b.w / 2 &&
+           firstY_[b.y + b.h] - firstY_[b.y] == b.h / 2;
+  }
+  void MapAtHalfSize(const TFifBlock& b, TLatticeMap& m) const {
+    const std::int32_t sw = static_cast<std::int32_t>(lattice_.Stride());
+    const int mirrorX = b.isometry & 1;
+    const int mirrorY = (b.isometry >> 1) & 1;
+    const bool swap = (b.isometry & 4) != 0;
+    const std::int32_t alongX = 2 - 4 * mirrorX;
+    const std::int32_t alongY = (2 - 4 * mirrorY) * sw;
+    m.out = static_cast<std::int32_t>(Index(b.x / 2, b.y / 2));
+    m.origin = (b.domainY + Select(mirrorY, b.h - 1, 1)) * sw + b.domainX + Select(mirrorX, b.w - 1, 1);
+    m.stepX = Select(swap, alongY, alongX);
+    m.stepY = Select(swap, alongX, alongY);
+    m.w = b.w / 2;
+    m.h = b.h / 2;
+    m.contrast = static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
+    m.mean = static_cast<float>(b.meanIndex * params_.meanStep);
+    m.invCount = 1.0f / static_cast<float>(m.w * m.h);
+  }
+
+  // How a block takes part in the passes at own or half size: the shape of its map, kUnmapped
+  // (it keeps its mean) or kPlaced (no closed form: PlaceOnLattice or Place).
+  static constexpr int kUnmapped = kShapes;
+  static constexpr int kPlaced = kShapes + 1;
+  int Role(const TFifBlock& b) const {
+    if (ownSize_) {
+      const int shape = Select(b.w == b.h, kSquareShapes[static_cast<std::size_t>(b.w)], kAnyShape);
+      return Select((b.contrast != 0) & (b.w * b.h > 1), shape, kUnmapped);
+    }
+    if (halfSize_ && HalfClosedForm(b)) {
+      const int shape = Select(b.w == b.h, kSquareShapes[static_cast<std::size_t>(b.w / 2)], kAnyShape);
+      return Select((b.contrast != 0) & (b.w * b.h > 4), shape, kUnmapped);
+    }
+    return Mapped(b) ? kPlaced : kUnmapped;
+  }
+
+  // Places every mapped block that owns grid pixels: in closed form at own and half size, else on
+  // the lattice with integers where it can, the rest through Place. The blocks are first sorted
+  // by role into lists of indices, unmapped ones included, so that the sorting needs no branch
+  // and the maps come out grouped by shape.
   void MapOnLattice() {
     mapsReady_ = true;
-    if (ownSize_) {
-      // Every block is placed and only the mapped ones kept: whether a block is mapped is a coin
-      // toss to the processor, and a branch on it would cost more than the placement.
-      maps_.resize(plane_.blocks.size());
-      std::size_t kept = 0;
-      for (const TFifBlock& b : plane_.blocks) {
-        maps_[kept] = MapAtOwnSize(b);
-        kept += static_cast<std::size_t>(b.contrast != 0 && b.w * b.h > 1);
+    const std::size_t count = plane_.blocks.size();
+    std::vector<std::uint32_t, TUninitialised<std::uint32_t>> indices((kUnmapped + 1) * count);
+    std::array<std::uint32_t*, kUnmapped + 1> next;
+    for (int role = 0; role <= kUnmapped; ++role) next[role] = indices.data() + role * count;
+    std::vector<std::uint32_t> placed;
+    for (std::size_t i = 0; i < count; ++i) {
+      const int role = Role(plane_.blocks[i]);
+      if (role == kPlaced) {
+        placed.push_back(static_cast<std::uint32_t>(i));
+        continue;
       }
-      maps_.resize(kept);
-      return;
+      *next[role]++ = static_cast<std::uint32_t>(i);
     }
-    maps_.reserve(plane_.blocks.size());
-    for (const TFifBlock& b : plane_.blocks) {
-      if (!Mapped(b)) continue;
+    std::size_t mapped = 0;
+    for (int shape = 0; shape < kShapes; ++shape) mapped += next[shape] - (indices.data() + shape * count);
+    maps_.resize(mapped);
+    TLatticeMap* m = maps_.data();
+    for (int shape = 0; shape < kShapes; ++shape) {
+      shapeBegin_[shape] = m - maps_.data();
+      for (const std::uint32_t* i = indices.data() + shape * count; i < next[shape]; ++i, ++m) {
+        if (ownSize_) MapAtOwnSize(plane_.blocks[*i], *m);
+        else MapAtHalfSize(plane_.blocks[*i], *m);
+      }
+    }
+    for (const std::uint32_t i : placed) {
+      const TFifBlock& b = plane_.blocks[i];
       TPlacedBlock p = Span(b);
       if (!PlaceOnLattice(b, p)) Place(b, p);
       Keep(p);
     }
+    shapeBegin_[kShapes] = maps_.size();
+  }
+
+  TLatticeMap MapOf(const TPlacedBlock& p) const {
+    return {static_cast<std::int32_t>(Index(p.x0, p.y0)), static_cast<std::int32_t>(p.origin),
+            static_cast<std::int32_t>(p.stepX), static_cast<std::int32_t>(p.stepY), p.x1 - p.x0,
+            p.y1 - p.y0, p.contrast, p.mean, p.invCount};
   }
 
   // A placed block whose domain points are all lattice points becomes a map; the others are
   // sampled on every pass.
   void Keep(const TPlacedBlock& p) {
-    if (!p.exact) {
-      placed_.push_back(p);
-      return;
-    }
-    maps_.push_back({static_cast<std::int32_t>(Index(p.x0, p.y0)), static_cast<std::int32_t>(p.origin),
-                     static_cast<std::int32_t>(p.stepX), static_cast<std::int32_t>(p.stepY), p.x1 - p.x0,
-                     p.y1 - p.y0, p.contrast, p.mean, p.invCount});
+    if (p.exact) maps_.push_back(MapOf(p));
+    else placed_.push_back(p);
+  }
+
+  template <int N>
+  void ApplyShape(int shape, TFifPixels& grid) const {
+    const std::size_t first = shapeBegin_[shape];
+    Share(shapeBegin_[shape + 1] - first, [&](std::size_t begin, std::size_t end) {
+      for (std::size_t i = first + begin; i < first + end; ++i) {
+        if constexpr (N == 0) ApplyMap(maps_[i], grid);
+        else ApplySquare<N>(maps_[i], grid);
+      }
+    });
+  }
+
+  // ApplyMap for N x N grid pixels, unrolled: the same sum in the same order, the same pixels.
+  template <int N>
+  void ApplySquare(const TLatticeMap& m, TFifPixels& grid) const {
+    const float* origin = lattice_.points.data() + m.origin;
+    const std::ptrdiff_t sx = m.stepX;
+    const std::ptrdiff_t sy = m.stepY;
+    float domain[N * N];
+    for (int j = 0; j < N; ++j)
+      for (int i = 0; i < N; ++i) domain[j * N + i] = origin[j * sy + i * sx];
+    float sum = 0.0f;
+    for (float d : domain) sum += d;
+    const float offset = m.mean - m.contrast * sum * m.invCount;
+    float* out = grid.data() + m.out;
+    for (int j = 0; j < N; ++j, out += width_)
+      for (int i = 0; i < N; ++i) out[i] = std::clamp(m.contrast * domain[j * N + i] + offset, kLow, kHigh);
   }
 
   // Reads the block's domain twice, for its mean and then for the pixels, straight from the
   // lattice: cheaper than a copy for the small blocks that dominate photographs.
-  void ApplyMap(const TLatticeMap& m, std::vector<float>& grid) const {
+  void ApplyMap(const TLatticeMap& m, TFifPixels& grid) const {
     const float* origin = lattice_.points.data() + m.origin;
     const std::ptrdiff_t sx = m.stepX;
     float sum = 0.0f;
@@ -429,7 +570,7 @@ class TGridRenderer {
   }
 
   // Domain points between lattice points: bilinear samples, kept for the second loop.
-  void ApplySampled(const TPlacedBlock& p, std::vector<float>& grid, std::vector<float>& samples) const {
+  void ApplySampled(const TPlacedBlock& p, TFifPixels& grid, std::vector<float>& samples) const {
     const int w = p.x1 - p.x0;
     samples.resize(static_cast<std::size_t>(w) * (p.y1 - p.y0));
     const std::ptrdiff_t sw = lattice_.Stride();
@@ -479,6 +620,7 @@ class TGridRenderer {
   std::int64_t pixels_;
   bool onLattice_ = false;
   bool ownSize_ = false;  // the grid is the plane
+  bool halfSize_ = false;  // the grid is the plane at half its size
   double inverses_[4] = {};
   TLattice lattice_;
   double pixelX_ = 1.0;  // plane pixels per grid pixel
@@ -488,7 +630,8 @@ class TGridRenderer {
   double latticeShift_ = 0.0;
   std::vector<TPlacedBlock> placed_;
   bool mapsReady_ = false;
-  std::vector<TLatticeMap> maps_;
+  std::vector<TLatticeMap, TUninitialised<TLatticeMap>> maps_;  // grouped by shape
+  std::array<std::size_t, kShapes + 1> shapeBegin_{};
 };
 
 }  // namespace
@@ -518,7 +661,7 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
     const int halfW = (plane.width + 1) / 2;
     const int halfH = (plane.height + 1) / 2;
     TGridRenderer halfRenderer(plane, params, halfW, halfH, {1, 2}, {1, 2}, threads);
-    std::vector<float> half(static_cast<std::size_t>(halfW) * halfH);
+    TFifPixels half(static_cast<std::size_t>(halfW) * halfH);
     halfRenderer.FillMeans(half);
     for (int pass = 1; pass < kPasses; ++pass) {
       halfRenderer.Smooth(half);
@@ -535,7 +678,7 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
   int passes = kPasses;
   if (renderer.Halving()) {
     renderer.Smooth(grid.pixels);
-    std::vector<float> half = renderer.HalfPicture();
+    TFifPixels half = renderer.HalfPicture();
     TGridRenderer halfRenderer(plane, params, (gridWidth + 1) / 2, (gridHeight + 1) / 2, {sx.num, 2 * sx.den},
                                {sy.num, 2 * sy.den}, threads);
     for (; passes > 1; --passes) {

@@ -7,11 +7,34 @@
 // Enlarged axes take the attractor at the plane's own size, interpolated (FifResample.h).
 
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "fif/FifSymbols.h"
 
 namespace qrl {
+
+// An allocator whose vectors leave new elements of trivial types uninitialised: for buffers that
+// are written in full before they are read, where zeroing them first would cost a pass of its own.
+template <class T>
+struct TUninitialised : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = TUninitialised<U>;
+  };
+  TUninitialised() = default;
+  template <class U>
+  TUninitialised(const TUninitialised<U>&) noexcept {}
+  template <class U, class... TArgs>
+  void construct(U* at, TArgs&&... args) {
+    if constexpr (sizeof...(TArgs) == 0) ::new (static_cast<void*>(at)) U;
+    else ::new (static_cast<void*>(at)) U(std::forward<TArgs>(args)...);
+  }
+};
+
+// Grid pixels as rendering makes them: each is written before it is read.
+using TFifPixels = std::vector<float, TUninitialised<float>>;
 
 // Grid pixels per plane pixel, num / den.
 struct TFifRatio {
@@ -22,7 +45,7 @@ struct TFifRatio {
 struct TFifGrid {
   int width = 0;
   int height = 0;
-  std::vector<float> pixels;  // row by row, top row first; values on the 0..255 scale
+  TFifPixels pixels;  // row by row, top row first; values on the 0..255 scale
   float At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 

@@ -74,7 +74,7 @@ TFifGrid ResamplePlane(const TFifGrid& plane, int gridWidth, int gridHeight, TFi
       for (int y = rows * piece / pieces; y < rows * (piece + 1) / pieces; ++y) work(y);
     });
   };
-  std::vector<float> wide(static_cast<std::size_t>(plane.height) * gridWidth);
+  TFifPixels wide(static_cast<std::size_t>(plane.height) * gridWidth);
   share(plane.height, [&](int y) {
     const float* in = &plane.pixels[static_cast<std::size_t>(y) * plane.width];
     float* out = &wide[static_cast<std::size_t>(y) * gridWidth];

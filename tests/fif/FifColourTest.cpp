@@ -56,5 +56,39 @@ TEST(FifColour, EveryWidthRoundsClampsAndStaysInsideItsRows) {
   }
 }
 
+TEST(FifColour, ChromaBlendsItsNearestPixelsThreeToOne) {
+  // Chroma that differs in every pixel, over widths that take the groups of four and the
+  // pixels left over: each output pixel must lean on the right neighbours, edges repeated.
+  constexpr int kHeight = 4;
+  for (int width = 1; width <= 21; ++width) {
+    SCOPED_TRACE(testing::Message() << "width " << width);
+    const int cw = (width + 1) / 2;
+    const int ch = kHeight / 2;
+    TFifGrid luma = Grid(width, kHeight, 100.0f);
+    TFifGrid cb = Grid(cw, ch, 0.0f);
+    TFifGrid cr = Grid(cw, ch, 0.0f);
+    for (int i = 0; i < cw * ch; ++i) {
+      cb.pixels[i] = 128.0f + 8.0f * static_cast<float>(i % 7) - 20.0f * static_cast<float>(i / cw);
+      cr.pixels[i] = 128.0f - 12.0f * static_cast<float>(i % 5) + 16.0f * static_cast<float>(i / cw);
+    }
+    const std::ptrdiff_t stride = 3 * width;
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(stride) * kHeight);
+    WriteColourRows(luma, cb, cr, out.data(), stride, 0, kHeight);
+    const auto chroma = [&](const TFifGrid& c, int x, int y) {
+      const auto at = [&](int i, int j) { return c.At(std::clamp(i, 0, cw - 1), std::clamp(j, 0, ch - 1)); };
+      const auto column = [&](int i) { return 0.75f * at(i, y / 2) + 0.25f * at(i, y % 2 == 0 ? y / 2 - 1 : y / 2 + 1) - 128.0f; };
+      return 0.75f * column(x / 2) + 0.25f * column(x % 2 == 0 ? x / 2 - 1 : x / 2 + 1);
+    };
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < width; ++x) {
+        const std::uint8_t* pixel = &out[static_cast<std::size_t>(kHeight - 1 - y) * stride + 3 * x];
+        const float u = chroma(cb, x, y);
+        const float v = chroma(cr, x, y);
+        ASSERT_EQ(pixel[0], Expected(100.0f + 1.772f * u)) << "blue at " << x << "," << y;
+        ASSERT_EQ(pixel[2], Expected(100.0f + 1.402f * v)) << "red at " << x << "," << y;
+      }
+  }
+}
+
 }  // namespace
 }  // namespace qrl

@@ -156,6 +156,89 @@ TEST(FifRender, ReductionsTakeTheirLastDomainsFromThePlaneAtHalfSize) {
   }
 }
 
+// Passes at exactly half the plane's size, plainly: grid pixel X stands for plane position 2X + 1
+// (the edge blocks take the pixels beyond the plane), and each pass maps the previous grid's
+// 2 x 2 means at pixel corners (edges repeated), sampled where the block's map sends the pixel.
+std::vector<double> HalfSizePasses(const TFifPlane& plane, const TFifPlaneParams& params, int gw, int gh, int passes) {
+  const auto owner = [&](const TFifBlock& b, int x, int y) {
+    const int cx = std::min(2 * x + 1, plane.width - 1);
+    const int cy = std::min(2 * y + 1, plane.height - 1);
+    return cx >= b.x && cx < b.x + b.w && cy >= b.y && cy < b.y + b.h;
+  };
+  std::vector<double> grid(static_cast<std::size_t>(gw) * gh);
+  for (const TFifBlock& b : plane.blocks)
+    for (int y = 0; y < gh; ++y)
+      for (int x = 0; x < gw; ++x)
+        if (owner(b, x, y)) grid[y * gw + x] = b.meanIndex * params.meanStep;
+  const auto at = [&](int x, int y) { return grid[std::clamp(y, 0, gh - 1) * gw + std::clamp(x, 0, gw - 1)]; };
+  const auto corner = [&](double kx, double ky) {
+    const int x = static_cast<int>(std::clamp(kx, 0.0, static_cast<double>(gw)));
+    const int y = static_cast<int>(std::clamp(ky, 0.0, static_cast<double>(gh)));
+    return 0.25 * (at(x - 1, y - 1) + at(x, y - 1) + at(x - 1, y) + at(x, y));
+  };
+  for (int pass = 0; pass < passes; ++pass) {
+    std::vector<double> next = grid;
+    for (const TFifBlock& b : plane.blocks) {
+      if (b.contrast == 0) continue;
+      std::vector<std::pair<int, double>> samples;
+      double sum = 0.0;
+      for (int y = 0; y < gh; ++y)
+        for (int x = 0; x < gw; ++x) {
+          if (!owner(b, x, y)) continue;
+          double u = (2.0 * x + 1 - b.x) / b.w;
+          double v = (2.0 * y + 1 - b.y) / b.h;
+          if (b.isometry & 4) std::swap(u, v);
+          if (b.isometry & 1) u = 1 - u;
+          if (b.isometry & 2) v = 1 - v;
+          // Every domain point at this scale is a pixel corner of the grid.
+          const double d = corner(b.domainX + b.w * u, b.domainY + b.h * v);
+          samples.emplace_back(y * gw + x, d);
+          sum += d;
+        }
+      const double a = static_cast<double>(b.contrast) / params.contrastDen;
+      for (const auto& [i, d] : samples)
+        next[i] = std::clamp(a * (d - sum / samples.size()) + b.meanIndex * params.meanStep, -128.0, 383.0);
+    }
+    grid = next;
+  }
+  return grid;
+}
+
+TEST(FifRender, HalfSizeFollowsThePlainMaps) {
+  // Even sides, where every block of two pixels or more maps in closed form, and odd ones, where
+  // the blocks along the right and bottom edges own an extra column or row.
+  for (auto [w, h] : {std::pair{96, 64}, {75, 53}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    TFifHeader header;
+    const TFifPlane plane = FirstPlane(EncodeFif(test::SyntheticPicture(w, h, true), TFifEncodeOptions::WithQuality(90)), header);
+    const int gw = (w + 1) / 2;
+    const int gh = (h + 1) / 2;
+    const std::vector<double> expected = HalfSizePasses(plane, header.luma, gw, gh, 4);
+    const TFifGrid grid = RenderPlane(plane, header.luma, gw, gh, {1, 2}, {1, 2});
+    ASSERT_EQ(grid.pixels.size(), expected.size());
+    double worst = 0.0;
+    for (std::size_t i = 0; i < expected.size(); ++i) worst = std::max(worst, std::abs(grid.pixels[i] - expected[i]));
+    // Float arithmetic against double stays within hundredths; a domain read one lattice point
+    // off is whole levels out.
+    EXPECT_LT(worst, 0.02);
+  }
+}
+
+TEST(FifRender, SharedPassesGiveTheSamePixels) {
+  // Big enough for the own-size grid's passes to be shared out; odd, so that the edge blocks
+  // take the general placement beside the closed forms.
+  constexpr int kW = 257;
+  constexpr int kH = 255;
+  TFifHeader header;
+  const TFifPlane plane = FirstPlane(EncodeFif(test::SyntheticPicture(kW, kH, true), TFifEncodeOptions::WithQuality(90)), header);
+  for (auto [gw, gh] : {std::pair{kW, kH}, {(kW + 1) / 2, (kH + 1) / 2}, {200, 190}}) {
+    SCOPED_TRACE(std::to_string(gw) + "x" + std::to_string(gh));
+    const TFifRatio sx = gw == (kW + 1) / 2 ? TFifRatio{1, 2} : TFifRatio{gw, kW};
+    const TFifRatio sy = gh == (kH + 1) / 2 ? TFifRatio{1, 2} : TFifRatio{gh, kH};
+    EXPECT_EQ(RenderPlane(plane, header.luma, gw, gh, sx, sy, 1).pixels, RenderPlane(plane, header.luma, gw, gh, sx, sy, 3).pixels);
+  }
+}
+
 // A plane of 16 x 4 pixels: 0 left of column 8, 100 from there on.
 TFifGrid StepPlane() {
   TFifGrid plane;
