@@ -71,7 +71,7 @@ class TLeafMap {
   int PredictMean(int x, int y) const {
     const TCell* l = Left(x, y);
     const TCell* t = Top(x, y);
-    if (l && t) return (l->meanIndex + t->meanIndex + 1) / 2;
+    if (l && t) return (l->meanIndex + t->meanIndex + 1) >> 1;  // means are never negative
     if (l) return l->meanIndex;
     if (t) return t->meanIndex;
     return defaultMean_;
@@ -97,8 +97,9 @@ class TLeafMap {
   void Record(const TFifBlock& b) {
     const TCell cell{static_cast<std::int16_t>(b.meanIndex), static_cast<std::int8_t>(b.log2),
                      static_cast<std::int8_t>(b.contrast == 0)};
+    // Most leaves touch one or two cells: a plain loop beats a general fill.
     const auto fill = [&cell](std::vector<TCell>& cells, int from, int to) {
-      std::fill(cells.begin() + from, cells.begin() + to, cell);
+      for (TCell* c = cells.data() + from; c != cells.data() + to; ++c) *c = cell;
     };
     fill(rows_, b.y >> shift_, ((b.y + b.h - 1) >> shift_) + 1);
     fill(columns_, b.x >> shift_, ((b.x + b.w - 1) >> shift_) + 1);
@@ -169,8 +170,8 @@ class TSymbolFields {
   int MeanResidual(bool smallest, int activity, int wanted) {
     TSymbolModel& model = m_.mean[smallest ? 1 : 0][activity];
     if constexpr (kReading) {
+      // Symbol 0 needs no case of its own: class 0, magnitude 0.
       const int symbol = io_.Decode(model);
-      if (symbol == 0) return 0;
       const int cls = (symbol + 1) / 2;
       int magnitude = cls;
       if (cls >= 8) {
@@ -203,8 +204,9 @@ class TSymbolFields {
       ix = iy = 0;
     } else if (width <= TFifPlaneModels::kJointOffsetWidth) {
       const int both = Symbol(m_.offset[2 * level], ix * width + iy);
-      ix = both / width;
-      iy = both % width;
+      // both / width by a multiply: exact for both < 2^8 and width < 2^4.
+      ix = (both * ((65536 + width - 1) / width)) >> 16;
+      iy = both - ix * width;
     } else {
       ix = Symbol(m_.offset[2 * level], ix);
       iy = Symbol(m_.offset[2 * level + 1], iy);
@@ -238,7 +240,12 @@ template <class Fields>
 class TPlaneWalk {
  public:
   TPlaneWalk(Fields& fields, const TFifPlaneParams& params, TFifPlane& plane, std::size_t maxLeaves)
-      : io_(fields), p_(params), plane_(plane), map_(plane, params), maxLeaves_(maxLeaves) {}
+      : io_(fields),
+        p_(params),
+        plane_(plane),
+        map_(plane, params),
+        maxLeaves_(maxLeaves),
+        maxMeanIndex_(MaxMeanIndex(params.meanStep)) {}
 
   void Run() {
     const int top = 1 << p_.topLog2;
@@ -300,7 +307,7 @@ class TPlaneWalk {
     const int residual =
         io_.MeanResidual(b.log2 == p_.minLog2, map_.Activity(b.x, b.y, p_.meanStep), b.meanIndex - predicted);
     b.meanIndex = predicted + residual;
-    if (b.meanIndex < 0 || b.meanIndex > MaxMeanIndex(p_.meanStep)) Damaged("block mean out of range");
+    if (b.meanIndex < 0 || b.meanIndex > maxMeanIndex_) Damaged("block mean out of range");
 
     const int halfW = plane_.width / 2;
     const int halfH = plane_.height / 2;
@@ -323,8 +330,12 @@ class TPlaneWalk {
     const int step = p_.searchStep[level];
     const int baseX = DomainBase(b.x, b.w);
     const int baseY = DomainBase(b.y, b.h);
-    int ix = (b.domainX - baseX) / step + radius;
-    int iy = (b.domainY - baseY) / step + radius;
+    int ix = 0;
+    int iy = 0;
+    if constexpr (!Fields::kReading) {
+      ix = (b.domainX - baseX) / step + radius;
+      iy = (b.domainY - baseY) / step + radius;
+    }
     io_.Offsets(level, ix, iy);
     if (ix > 2 * radius || iy > 2 * radius) Damaged("domain offset out of range");
     b.domainX = baseX + (ix - radius) * step;
@@ -338,6 +349,7 @@ class TPlaneWalk {
   TFifPlane& plane_;
   TLeafMap map_;
   std::size_t maxLeaves_;
+  int maxMeanIndex_;
   std::size_t cursor_ = 0;
 };
 
