@@ -164,31 +164,35 @@ class TSymbolFields {
 
   int Split(int level, int context, int wanted) { return Bit(m_.split[level][context], wanted); }
   int Flat(int level, int context, int wanted) { return Bit(m_.flat[level][context], wanted); }
-  // Magnitude m below 8 is class m; above, class 8 + 4 (c - 3) + the two bits below the top one
-  // of m (c = floor(log2 m)), followed by the c - 2 lowest bits raw. Symbol 0 is 0, 2 class - 1
-  // positive, 2 class negative.
+  // Magnitude m below 2^(S+1) is class m (S = kMeanSubBits); above, with t = floor(log2 m),
+  // class 2^(S+1) + 2^S (t - S - 1) + the S bits below the top one of m, followed by the t - S
+  // lowest bits raw. Symbol 0 is 0, 2 class - 1 positive, 2 class negative.
   int MeanResidual(bool smallest, int activity, int wanted) {
+    constexpr int kSub = TFifPlaneModels::kMeanSubBits;
+    constexpr int kDirect = 2 << kSub;
     TSymbolModel& model = m_.mean[smallest ? 1 : 0][activity];
     if constexpr (kReading) {
       // Symbol 0 needs no case of its own: class 0, magnitude 0.
       const int symbol = io_.Decode(model);
       const int cls = (symbol + 1) / 2;
       int magnitude = cls;
-      if (cls >= 8) {
-        const int top = 3 + (cls - 8) / 4;
-        magnitude = ((4 + (cls - 8) % 4) << (top - 2)) | static_cast<int>(io_.DecodeRaw(top - 2));
+      if (cls >= kDirect) {
+        const int raw = 1 + (cls - kDirect) / (1 << kSub);
+        magnitude = (((1 << kSub) + (cls - kDirect) % (1 << kSub)) << raw) | static_cast<int>(io_.DecodeRaw(raw));
       }
       return symbol % 2 == 1 ? magnitude : -magnitude;
     } else {
       const int magnitude = std::abs(wanted);
       int cls = magnitude;
-      int top = 0;
-      if (magnitude >= 8) {
+      int raw = 0;
+      if (magnitude >= kDirect) {
+        int top = 0;
         while ((magnitude >> (top + 1)) != 0) ++top;
-        cls = 8 + 4 * (top - 3) + ((magnitude >> (top - 2)) & 3);
+        raw = top - kSub;
+        cls = kDirect + (1 << kSub) * (raw - 1) + ((magnitude >> raw) & ((1 << kSub) - 1));
       }
       io_.Encode(model, wanted == 0 ? 0 : wanted > 0 ? 2 * cls - 1 : 2 * cls);
-      if (cls >= 8) io_.EncodeRaw(static_cast<std::uint32_t>(magnitude) & ((1u << (top - 2)) - 1), top - 2);
+      if (raw > 0) io_.EncodeRaw(static_cast<std::uint32_t>(magnitude) & ((1u << raw) - 1), raw);
       return wanted;
     }
   }

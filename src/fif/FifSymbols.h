@@ -55,8 +55,10 @@ struct TFifPlaneContexts {
 // The symbol models of one kind of plane in version 3 (luma, or both chroma planes).
 struct TFifPlaneModels {
   explicit TFifPlaneModels(const TFifPlaneParams& params);
-  // Mean residuals: sign and magnitude class in one symbol, the rest of the magnitude raw.
-  static constexpr int kMeanSymbols = 55;
+  // Mean residuals: sign and magnitude class in one symbol, the rest of the magnitude raw; a
+  // magnitude class keeps this many bits below the top one. Magnitudes reach 255 (2^8 - 1).
+  static constexpr int kMeanSubBits = 2;
+  static constexpr int kMeanSymbols = 1 + 2 * ((2 << kMeanSubBits) + (1 << kMeanSubBits) * (7 - kMeanSubBits));
   // Neighbouring means this far apart (0..255 scale) or more make a block's activity 1, then 2.
   static constexpr int kActivity[2] = {4, 16};
   // Domain offsets along both axes are one symbol while a window is at most this wide.
