@@ -1,6 +1,7 @@
 #pragma once
 // A small fork-join pool for the codec: independent pieces of work (planes, bands of rows,
-// stream segments) spread over the machine's cores for the length of one call.
+// stream segments) spread over the machine's cores. Its threads start with the first call that
+// shares work and wait between calls.
 
 #include <cstddef>
 #include <functional>
