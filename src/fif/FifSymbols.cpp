@@ -97,9 +97,16 @@ class TLeafMap {
   void Record(const TFifBlock& b) {
     const TCell cell{static_cast<std::int16_t>(b.meanIndex), static_cast<std::int8_t>(b.log2),
                      static_cast<std::int8_t>(b.contrast == 0)};
-    // Most leaves touch one or two cells: a plain loop beats a general fill.
+    // Most leaves touch up to four cells: four stores cover any such count without a loop,
+    // whose exit would be a coin toss to the processor.
     const auto fill = [&cell](std::vector<TCell>& cells, int from, int to) {
-      for (TCell* c = cells.data() + from; c != cells.data() + to; ++c) *c = cell;
+      TCell* c = cells.data() + from;
+      const int count = to - from;
+      if (count <= 4) {
+        c[0] = c[count - 1] = c[count / 2] = c[(count - 1) / 2] = cell;
+      } else {
+        for (int i = 0; i < count; ++i) c[i] = cell;
+      }
     };
     fill(rows_, b.y >> shift_, ((b.y + b.h - 1) >> shift_) + 1);
     fill(columns_, b.x >> shift_, ((b.x + b.w - 1) >> shift_) + 1);
@@ -160,7 +167,12 @@ class TSymbolFields {
   // A single pixel's domain is a single point, so its map gives back its mean: it carries only that.
   static constexpr bool kSinglePixelsMap = false;
 
-  TSymbolFields(IO& io, TFifPlaneModels& models, const TFifPlaneParams& params) : io_(io), m_(models), p_(params) {}
+  TSymbolFields(IO& io, TFifPlaneModels& models, const TFifPlaneParams& params) : io_(io), m_(models), p_(params) {
+    for (int level = 0; level < params.Levels(); ++level) {
+      const int width = 2 * params.searchRadius[level] + 1;
+      reciprocals_[level] = (65536 + width - 1) / width;
+    }
+  }
 
   int Split(int level, int context, int wanted) { return Bit(m_.split[level][context], wanted); }
   int Flat(int level, int context, int wanted) { return Bit(m_.flat[level][context], wanted); }
@@ -209,7 +221,7 @@ class TSymbolFields {
     } else if (width <= TFifPlaneModels::kJointOffsetWidth) {
       const int both = Symbol(m_.offset[2 * level], ix * width + iy);
       // both / width by a multiply: exact for both < 2^8 and width < 2^4.
-      ix = (both * ((65536 + width - 1) / width)) >> 16;
+      ix = (both * reciprocals_[level]) >> 16;
       iy = both - ix * width;
     } else {
       ix = Symbol(m_.offset[2 * level], ix);
@@ -238,6 +250,7 @@ class TSymbolFields {
   IO& io_;
   TFifPlaneModels& m_;
   const TFifPlaneParams& p_;
+  int reciprocals_[kFifMaxLevels] = {};  // per level: 2^16 / window width, rounded up
 };
 
 template <class Fields>
