@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 
 #if defined(__SSE2__)
 #include <xmmintrin.h>
@@ -223,7 +224,7 @@ class TGridRenderer {
   // One pass of every mapped block; flat blocks keep their means from FillMeans. Blocks write
   // disjoint pixels and only read the lattice, so any share of them may run on its own thread.
   void Apply(TFifPixels& grid) {
-    if (onLattice_ && !mapsReady_) MapOnLattice();
+    if (onLattice_) MapOnLattice();
     ApplyShape<2>(kSquare2, grid);
     ApplyShape<4>(kSquare4, grid);
     ApplyShape<8>(kSquare8, grid);
@@ -471,37 +472,68 @@ class TGridRenderer {
     return Mapped(b) ? kPlaced : kUnmapped;
   }
 
+ public:
   // Places every mapped block that owns grid pixels: in closed form at own and half size, else on
   // the lattice with integers where it can, the rest through Place. The blocks are first sorted
   // by role into lists of indices, unmapped ones included, so that the sorting needs no branch
   // and the maps come out grouped by shape.
   void MapOnLattice() {
-    mapsReady_ = true;
+    if (mapsReady_) return;
     const std::size_t count = plane_.blocks.size();
-    std::vector<std::uint32_t, TUninitialised<std::uint32_t>> indices((kUnmapped + 1) * count);
-    std::array<std::uint32_t*, kUnmapped + 1> next;
-    for (int role = 0; role <= kUnmapped; ++role) next[role] = indices.data() + role * count;
-    std::vector<std::uint32_t> placed;
-    for (std::size_t i = 0; i < count; ++i) {
-      const int role = Role(plane_.blocks[i]);
-      if (role == kPlaced) {
-        placed.push_back(static_cast<std::uint32_t>(i));
-        continue;
-      }
-      *next[role]++ = static_cast<std::uint32_t>(i);
+    StartLists(count);
+    for (std::size_t i = 0; i < count; ++i) Sort(static_cast<std::uint32_t>(i));
+    MakeMaps();
+  }
+
+  // The same at half the plane's size, from the lists of the renderer at its own size (mapped
+  // first): only blocks larger than 2 x 2 pixels can own more than one grid pixel here. Squares
+  // of side 2 own exactly one unless they lie off the even lattice, which the check keeps exact.
+  // Flat and single-pixel blocks are never mapped at this size.
+  void MapOnLattice(const TGridRenderer& own) {
+    const auto list = [&own](int role) {
+      return std::span<const std::uint32_t>(own.lists_.data() + role * own.listCapacity_, own.listEnd_[role]);
+    };
+    StartLists(list(kSquare4).size() + list(kSquare8).size() + list(kAnyShape).size());
+    for (const std::uint32_t i : list(kSquare2))
+      if (Role(plane_.blocks[i]) != kUnmapped) placedBlocks_.push_back(i);
+    for (int shape = kSquare4; shape < kShapes; ++shape)
+      for (const std::uint32_t i : list(shape)) Sort(i);
+    MakeMaps();
+  }
+
+ private:
+  void StartLists(std::size_t capacity) {
+    mapsReady_ = true;
+    listCapacity_ = capacity;
+    lists_.resize((kUnmapped + 1) * capacity);
+    for (int role = 0; role <= kUnmapped; ++role) listEnd_[role] = lists_.data() + role * capacity;
+  }
+
+  // Into the list of the block's role; placed blocks, few at own and half size, straight away.
+  void Sort(std::uint32_t i) {
+    const TFifBlock& b = plane_.blocks[i];
+    const int role = Role(b);
+    if (role == kPlaced) {
+      placedBlocks_.push_back(i);
+      return;
     }
+    *listEnd_[role]++ = i;
+  }
+
+  // The maps of the sorted blocks, shape by shape, then the placed blocks.
+  void MakeMaps() {
     std::size_t mapped = 0;
-    for (int shape = 0; shape < kShapes; ++shape) mapped += next[shape] - (indices.data() + shape * count);
+    for (int shape = 0; shape < kShapes; ++shape) mapped += listEnd_[shape] - (lists_.data() + shape * listCapacity_);
     maps_.resize(mapped);
     TLatticeMap* m = maps_.data();
     for (int shape = 0; shape < kShapes; ++shape) {
       shapeBegin_[shape] = m - maps_.data();
-      for (const std::uint32_t* i = indices.data() + shape * count; i < next[shape]; ++i, ++m) {
+      for (const std::uint32_t* i = lists_.data() + shape * listCapacity_; i < listEnd_[shape]; ++i, ++m) {
         if (ownSize_) MapAtOwnSize(plane_.blocks[*i], *m);
         else MapAtHalfSize(plane_.blocks[*i], *m);
       }
     }
-    for (const std::uint32_t i : placed) {
+    for (const std::uint32_t i : placedBlocks_) {
       const TFifBlock& b = plane_.blocks[i];
       TPlacedBlock p = Span(b);
       if (!PlaceOnLattice(b, p)) Place(b, p);
@@ -630,6 +662,11 @@ class TGridRenderer {
   double latticeShift_ = 0.0;
   std::vector<TPlacedBlock> placed_;
   bool mapsReady_ = false;
+  // Block indices by role, in lists of listCapacity_ each; placed blocks apart.
+  std::vector<std::uint32_t, TUninitialised<std::uint32_t>> lists_;
+  std::size_t listCapacity_ = 0;
+  std::array<std::uint32_t*, kUnmapped + 1> listEnd_{};
+  std::vector<std::uint32_t> placedBlocks_;
   std::vector<TLatticeMap, TUninitialised<TLatticeMap>> maps_;  // grouped by shape
   std::array<std::size_t, kShapes + 1> shapeBegin_{};
 };
@@ -681,6 +718,10 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
     TFifPixels half = renderer.HalfPicture();
     TGridRenderer halfRenderer(plane, params, (gridWidth + 1) / 2, (gridHeight + 1) / 2, {sx.num, 2 * sx.den},
                                {sy.num, 2 * sy.den}, threads);
+    if (ownSize) {
+      renderer.MapOnLattice();
+      halfRenderer.MapOnLattice(renderer);
+    }
     for (; passes > 1; --passes) {
       halfRenderer.Smooth(half);
       halfRenderer.Apply(half);
