@@ -13,7 +13,9 @@ namespace qrl {
 // Rows rowBegin .. rowEnd - 1 of the output, counted from the top: row y of the picture starts at
 // firstRow + (height - 1 - y) * stride.
 void WriteGreyRows(const TFifGrid& luma, std::uint8_t* firstRow, std::ptrdiff_t stride, int rowBegin, int rowEnd);
+// Processors with SSSE3 take a faster path to the same bytes; baselineOnly keeps to SSE2, for
+// tests that compare the two.
 void WriteColourRows(const TFifGrid& luma, const TFifGrid& cb, const TFifGrid& cr, std::uint8_t* firstRow,
-                     std::ptrdiff_t stride, int rowBegin, int rowEnd);
+                     std::ptrdiff_t stride, int rowBegin, int rowEnd, bool baselineOnly = false);
 
 }  // namespace qrl

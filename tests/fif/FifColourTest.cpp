@@ -1,10 +1,12 @@
 // The colour rows: every pixel rounded and clamped the same way whatever path the row takes
-// (groups of pixels at a time, then one by one), and nothing written outside a row's bytes.
+// (groups of pixels at a time, then one by one, with or without SSSE3), and nothing written
+// outside a row's bytes.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "fif/FifColour.h"
@@ -87,6 +89,33 @@ TEST(FifColour, ChromaBlendsItsNearestPixelsThreeToOne) {
         ASSERT_EQ(pixel[0], Expected(100.0f + 1.772f * u)) << "blue at " << x << "," << y;
         ASSERT_EQ(pixel[2], Expected(100.0f + 1.402f * v)) << "red at " << x << "," << y;
       }
+  }
+}
+
+TEST(FifColour, TheFasterPathGivesTheSameBytes) {
+  // Where the processor has it, the path chosen at run time must write exactly the baseline's
+  // bytes, and no more of them: values all over and beyond the byte range, every width from a
+  // single pixel past a few groups of eight.
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> value(-200.0f, 460.0f);
+  constexpr int kHeight = 3;
+  constexpr std::uint8_t kGuard = 0x5A;
+  for (int width = 1; width <= 41; ++width) {
+    SCOPED_TRACE(testing::Message() << "width " << width);
+    const int cw = (width + 1) / 2;
+    TFifGrid luma = Grid(width, kHeight, 0.0f);
+    TFifGrid cb = Grid(cw, (kHeight + 1) / 2, 0.0f);
+    TFifGrid cr = Grid(cw, (kHeight + 1) / 2, 0.0f);
+    for (TFifGrid* g : {&luma, &cb, &cr})
+      for (float& v : g->pixels) v = value(random);
+    const std::ptrdiff_t stride = 3 * width + 4;
+    std::vector<std::uint8_t> fast(static_cast<std::size_t>(stride) * kHeight, kGuard);
+    std::vector<std::uint8_t> baseline(fast);
+    WriteColourRows(luma, cb, cr, fast.data(), stride, 0, kHeight);
+    WriteColourRows(luma, cb, cr, baseline.data(), stride, 0, kHeight, true);
+    ASSERT_EQ(fast, baseline);
+    for (int y = 0; y < kHeight; ++y)
+      for (std::ptrdiff_t i = 3 * width; i < stride; ++i) ASSERT_EQ(fast[y * stride + i], kGuard);
   }
 }
 
