@@ -92,15 +92,15 @@ TEST(FifColour, ChromaBlendsItsNearestPixelsThreeToOne) {
   }
 }
 
-TEST(FifColour, TheFasterPathGivesTheSameBytes) {
-  // Where the processor has it, the path chosen at run time must write exactly the baseline's
+TEST(FifColour, TheFasterPathsGiveTheSameBytes) {
+  // Where the processor has them, the paths chosen at run time must write exactly the baseline's
   // bytes, and no more of them: values all over and beyond the byte range, every width from a
-  // single pixel past a few groups of eight.
+  // single pixel past a few groups of sixteen, so that each path ends in the next one's.
   std::mt19937 random(11);
   std::uniform_real_distribution<float> value(-200.0f, 460.0f);
   constexpr int kHeight = 3;
   constexpr std::uint8_t kGuard = 0x5A;
-  for (int width = 1; width <= 41; ++width) {
+  for (int width = 1; width <= 57; ++width) {
     SCOPED_TRACE(testing::Message() << "width " << width);
     const int cw = (width + 1) / 2;
     TFifGrid luma = Grid(width, kHeight, 0.0f);
@@ -109,13 +109,15 @@ TEST(FifColour, TheFasterPathGivesTheSameBytes) {
     for (TFifGrid* g : {&luma, &cb, &cr})
       for (float& v : g->pixels) v = value(random);
     const std::ptrdiff_t stride = 3 * width + 4;
-    std::vector<std::uint8_t> fast(static_cast<std::size_t>(stride) * kHeight, kGuard);
-    std::vector<std::uint8_t> baseline(fast);
-    WriteColourRows(luma, cb, cr, fast.data(), stride, 0, kHeight);
-    WriteColourRows(luma, cb, cr, baseline.data(), stride, 0, kHeight, true);
-    ASSERT_EQ(fast, baseline);
+    std::vector<std::uint8_t> baseline(static_cast<std::size_t>(stride) * kHeight, kGuard);
+    WriteColourRows(luma, cb, cr, baseline.data(), stride, 0, kHeight, TFifInstructions::kSse2);
     for (int y = 0; y < kHeight; ++y)
-      for (std::ptrdiff_t i = 3 * width; i < stride; ++i) ASSERT_EQ(fast[y * stride + i], kGuard);
+      for (std::ptrdiff_t i = 3 * width; i < stride; ++i) ASSERT_EQ(baseline[y * stride + i], kGuard);
+    for (const TFifInstructions best : {TFifInstructions::kSsse3, TFifInstructions::kAvx2}) {
+      std::vector<std::uint8_t> fast(baseline.size(), kGuard);
+      WriteColourRows(luma, cb, cr, fast.data(), stride, 0, kHeight, best);
+      ASSERT_EQ(fast, baseline) << "up to " << static_cast<int>(best);
+    }
   }
 }
 
