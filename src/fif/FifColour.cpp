@@ -212,6 +212,28 @@ QRL_AVX2 int PackWidenedBgrAvx2(const float* y, const float* paddedCb, const flo
   return x;
 }
 
+// Grey pixels for processors with SSSE3, sixteen at a time: ToByte's max and min as the same
+// instructions (equal for every input, NaN included), truncation, saturating packs, and three
+// shuffles that repeat each byte three times into exactly 48 bytes. Returns the pixels done.
+QRL_SSSE3 int PackGreySsse3(const float* in, std::uint8_t* out, int n) {
+  const auto bytes = [](const float* v) QRL_SSSE3 {
+    const __m128 rounded = _mm_add_ps(_mm_loadu_ps(v), _mm_set1_ps(0.5f));
+    return _mm_cvttps_epi32(_mm_min_ps(_mm_set1_ps(255.0f), _mm_max_ps(_mm_setzero_ps(), rounded)));
+  };
+  int x = 0;
+  for (; x + 16 <= n; x += 16, out += 48) {
+    const __m128i grey = _mm_packus_epi16(_mm_packs_epi32(bytes(in + x), bytes(in + x + 4)),
+                                          _mm_packs_epi32(bytes(in + x + 8), bytes(in + x + 12)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_shuffle_epi8(grey, _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16),
+                     _mm_shuffle_epi8(grey, _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32),
+                     _mm_shuffle_epi8(grey, _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15)));
+  }
+  return x;
+}
+
 bool Has(TFifInstructions set) {
   static const bool ssse3 = __builtin_cpu_supports("ssse3");
   static const bool avx2 = __builtin_cpu_supports("avx2");
@@ -221,11 +243,19 @@ bool Has(TFifInstructions set) {
 
 }  // namespace
 
-void WriteGreyRows(const TFifGrid& luma, std::uint8_t* firstRow, std::ptrdiff_t stride, int rowBegin, int rowEnd) {
-  std::vector<std::uint8_t> grey(static_cast<std::size_t>(luma.width));
+void WriteGreyRows(const TFifGrid& luma, std::uint8_t* firstRow, std::ptrdiff_t stride, int rowBegin, int rowEnd,
+                   TFifInstructions best) {
+  const int width = luma.width;
+  std::vector<std::uint8_t> grey(static_cast<std::size_t>(width));
   for (int y = rowBegin; y < rowEnd; ++y) {
-    PackGrey(&luma.pixels[static_cast<std::size_t>(y) * luma.width], grey.data(), luma.width);
-    Interleave(grey.data(), grey.data(), grey.data(), firstRow + (luma.height - 1 - y) * stride, luma.width);
+    const float* row = &luma.pixels[static_cast<std::size_t>(y) * width];
+    std::uint8_t* out = firstRow + (luma.height - 1 - y) * stride;
+    int done = 0;
+#if defined(QRL_FIF_SSSE3)
+    if (best >= TFifInstructions::kSsse3 && Has(TFifInstructions::kSsse3)) done = PackGreySsse3(row, out, width);
+#endif
+    PackGrey(row + done, grey.data(), width - done);
+    Interleave(grey.data(), grey.data(), grey.data(), out + 3 * done, width - done);
   }
 }
 

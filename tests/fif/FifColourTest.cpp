@@ -121,5 +121,33 @@ TEST(FifColour, TheFasterPathsGiveTheSameBytes) {
   }
 }
 
+TEST(FifColour, GreyRowsGiveTheSameBytesOnEveryPath) {
+  // Grey rows repeat each byte three times: exact halves, values far beyond the byte range and
+  // random ones, over widths from one pixel past a few groups of sixteen.
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> value(-300.0f, 560.0f);
+  const float special[] = {-1e10f, 1e10f, -0.5f, 0.5f, 254.5f, 255.5f, -0.49f, 3e9f};
+  constexpr int kHeight = 2;
+  constexpr std::uint8_t kGuard = 0xC3;
+  for (int width = 1; width <= 50; ++width) {
+    SCOPED_TRACE(testing::Message() << "width " << width);
+    TFifGrid luma = Grid(width, kHeight, 0.0f);
+    for (std::size_t i = 0; i < luma.pixels.size(); ++i)
+      luma.pixels[i] = i % 3 == 0 ? special[i / 3 % std::size(special)] : value(random);
+    const std::ptrdiff_t stride = 3 * width + 2;
+    std::vector<std::uint8_t> baseline(static_cast<std::size_t>(stride) * kHeight, kGuard);
+    WriteGreyRows(luma, baseline.data(), stride, 0, kHeight, TFifInstructions::kSse2);
+    for (int y = 0; y < kHeight; ++y) {
+      const std::uint8_t* row = &baseline[static_cast<std::size_t>(kHeight - 1 - y) * stride];
+      for (int x = 0; x < width; ++x)
+        for (int c = 0; c < 3; ++c) ASSERT_EQ(row[3 * x + c], Expected(luma.At(x, y))) << x << "," << y;
+      for (std::ptrdiff_t i = 3 * width; i < stride; ++i) ASSERT_EQ(row[i], kGuard);
+    }
+    std::vector<std::uint8_t> fast(baseline.size(), kGuard);
+    WriteGreyRows(luma, fast.data(), stride, 0, kHeight);
+    ASSERT_EQ(fast, baseline);
+  }
+}
+
 }  // namespace
 }  // namespace qrl
