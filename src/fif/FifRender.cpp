@@ -100,6 +100,16 @@ struct TLatticeMap {
 // unrolled, anything else takes the plain loops. Single pixels are a shape only for filling.
 enum : int { kSquare2, kSquare4, kSquare8, kAnyShape, kShapes, kSingle = kShapes };
 
+// std::clamp's value for every input, NaN included (lo <= hi), with SSE spelt out as the min and
+// max instructions that GCC would leave as compares and branches.
+float Clamp(float v, float lo, float hi) {
+#if defined(__SSE2__)
+  return _mm_cvtss_f32(_mm_min_ss(_mm_set_ss(hi), _mm_max_ss(_mm_set_ss(lo), _mm_set_ss(v))));
+#else
+  return std::clamp(v, lo, hi);
+#endif
+}
+
 // yes or no without a branch, for choices that are coin tosses to the processor.
 int Select(bool condition, int yes, int no) { return no ^ ((yes ^ no) & -static_cast<int>(condition)); }
 
@@ -634,7 +644,7 @@ class TGridRenderer {
     const float offset = m.mean - m.contrast * sum * m.invCount;
     float* out = grid.data() + m.out;
 #if defined(__SSE2__)
-    // Four pixels at a time, bounded as Bound does.
+    // Four pixels at a time, bounded as Bound does (as Clamp, packed).
     const __m128 contrast = _mm_set1_ps(m.contrast);
     const __m128 shift = _mm_set1_ps(offset);
     const auto four = [&](const float* d) {
@@ -685,8 +695,8 @@ class TGridRenderer {
       float px = p.px0 + p.pxdX * p.x0 + p.pxdY * y;
       float py = p.py0 + p.pydX * p.x0 + p.pydY * y;
       for (int x = p.x0; x < p.x1; ++x, px += p.pxdX, py += p.pydX) {
-        const float cx = std::clamp(px, 0.0f, maxX);
-        const float cy = std::clamp(py, 0.0f, maxY);
+        const float cx = Clamp(px, 0.0f, maxX);
+        const float cy = Clamp(py, 0.0f, maxY);
         const int ix = static_cast<int>(cx);
         const int iy = static_cast<int>(cy);
         const float fx = cx - static_cast<float>(ix);
@@ -707,18 +717,10 @@ class TGridRenderer {
     }
   }
 
-  // Keeps iterates bounded whatever the stored contrasts. With SSE spelt out as min and max
-  // instructions, which the compiler would leave as branches: the same value for every input,
-  // NaN included.
+  // Keeps iterates bounded whatever the stored contrasts.
   static constexpr float kLow = -128.0f;
   static constexpr float kHigh = 383.0f;
-  static float Bound(float v) {
-#if defined(__SSE2__)
-    return _mm_cvtss_f32(_mm_min_ss(_mm_set_ss(kHigh), _mm_max_ss(_mm_set_ss(kLow), _mm_set_ss(v))));
-#else
-    return std::min(std::max(v, kLow), kHigh);
-#endif
-  }
+  static float Bound(float v) { return Clamp(v, kLow, kHigh); }
 
   const TFifPlane& plane_;
   const TFifPlaneParams& params_;
