@@ -135,8 +135,9 @@ QRL_SSSE3 inline void WidenFour(const float* padded, __m128& low, __m128& high) 
 QRL_SSSE3 inline void PackFour(__m128 yy, __m128 uu, __m128 vv, std::uint8_t* out) {
   const __m128 half = _mm_set1_ps(0.5f);
   const __m128i b = _mm_cvttps_epi32(_mm_add_ps(_mm_add_ps(yy, _mm_mul_ps(_mm_set1_ps(1.772f), uu)), half));
-  const __m128i g = _mm_cvttps_epi32(_mm_add_ps(
-      _mm_sub_ps(_mm_sub_ps(yy, _mm_mul_ps(_mm_set1_ps(0.344136f), uu)), _mm_mul_ps(_mm_set1_ps(0.714136f), vv)), half));
+  const __m128 green =
+      _mm_sub_ps(_mm_sub_ps(yy, _mm_mul_ps(_mm_set1_ps(0.344136f), uu)), _mm_mul_ps(_mm_set1_ps(0.714136f), vv));
+  const __m128i g = _mm_cvttps_epi32(_mm_add_ps(green, half));
   const __m128i r = _mm_cvttps_epi32(_mm_add_ps(_mm_add_ps(yy, _mm_mul_ps(_mm_set1_ps(1.402f), vv)), half));
   // Bytes b0..b3 r0..r3 g0..g3, then b g r per pixel.
   const __m128i planes = _mm_packus_epi16(_mm_packs_epi32(b, r), _mm_packs_epi32(g, _mm_setzero_si128()));
@@ -166,12 +167,14 @@ QRL_SSSE3 int PackWidenedBgrSsse3(const float* y, const float* paddedCb, const f
 
 QRL_AVX2 inline void PackEight(__m256 yy, __m256 uu, __m256 vv, std::uint8_t* out) {
   const __m256 half = _mm256_set1_ps(0.5f);
-  const __m256i b = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_add_ps(yy, _mm256_mul_ps(_mm256_set1_ps(1.772f), uu)), half));
+  const __m256i b =
+      _mm256_cvttps_epi32(_mm256_add_ps(_mm256_add_ps(yy, _mm256_mul_ps(_mm256_set1_ps(1.772f), uu)), half));
   const __m256i g = _mm256_cvttps_epi32(_mm256_add_ps(
       _mm256_sub_ps(_mm256_sub_ps(yy, _mm256_mul_ps(_mm256_set1_ps(0.344136f), uu)),
                     _mm256_mul_ps(_mm256_set1_ps(0.714136f), vv)),
       half));
-  const __m256i r = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_add_ps(yy, _mm256_mul_ps(_mm256_set1_ps(1.402f), vv)), half));
+  const __m256i r =
+      _mm256_cvttps_epi32(_mm256_add_ps(_mm256_add_ps(yy, _mm256_mul_ps(_mm256_set1_ps(1.402f), vv)), half));
   const __m256i planes =
       _mm256_packus_epi16(_mm256_packs_epi32(b, r), _mm256_packs_epi32(g, _mm256_setzero_si256()));
   const __m256i order = _mm256_setr_epi8(0, 8, 4, 1, 9, 5, 2, 10, 6, 3, 11, 7, -1, -1, -1, -1, 0, 8, 4, 1, 9, 5, 2,
@@ -228,8 +231,9 @@ QRL_SSSE3 int PackGreySsse3(const float* in, std::uint8_t* out, int n) {
                      _mm_shuffle_epi8(grey, _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16),
                      _mm_shuffle_epi8(grey, _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32),
-                     _mm_shuffle_epi8(grey, _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15)));
+    _mm_storeu_si128(
+        reinterpret_cast<__m128i*>(out + 32),
+        _mm_shuffle_epi8(grey, _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15)));
   }
   return x;
 }

@@ -648,7 +648,8 @@ class TGridRenderer {
     const __m128 contrast = _mm_set1_ps(m.contrast);
     const __m128 shift = _mm_set1_ps(offset);
     const auto four = [&](const float* d) {
-      return _mm_min_ps(_mm_set1_ps(kHigh), _mm_max_ps(_mm_set1_ps(kLow), _mm_add_ps(_mm_mul_ps(contrast, _mm_loadu_ps(d)), shift)));
+      const __m128 v = _mm_add_ps(_mm_mul_ps(contrast, _mm_loadu_ps(d)), shift);
+      return _mm_min_ps(_mm_set1_ps(kHigh), _mm_max_ps(_mm_set1_ps(kLow), v));
     };
     if constexpr (N == 2) {
       const __m128 both = four(domain);
