@@ -1,10 +1,15 @@
 #include "fif/FifColour.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__SSE2__) && defined(__GNUC__)
+#include <immintrin.h>
+#define QRL_FIF_SSSE3 1
 #endif
 
 namespace qrl {
@@ -110,18 +115,156 @@ void Widen(const float* padded, int chromaWidth, float* out) {
   }
 }
 
+#if defined(QRL_FIF_SSSE3)
+// Widen and PackBgrFast in one for processors with SSSE3, chosen at run time: eight pixels (four
+// chroma pixels) at a time, the blends kept in registers and each four pixels' bytes put in
+// order by one shuffle. The float operations are Widen's and PackBgrFast's, in the same order
+// and without contraction (this target has no fused multiply-add), so the bytes are the same.
+#define QRL_SSSE3 __attribute__((target("ssse3")))
+
+// Widen of four chroma pixels: the eight blends of output pixels 2i .. 2i + 7.
+QRL_SSSE3 inline void WidenFour(const float* padded, __m128& low, __m128& high) {
+  const __m128 centre = _mm_mul_ps(_mm_set1_ps(0.75f), _mm_loadu_ps(padded + 1));
+  const __m128 even = _mm_add_ps(centre, _mm_mul_ps(_mm_set1_ps(0.25f), _mm_loadu_ps(padded)));
+  const __m128 odd = _mm_add_ps(centre, _mm_mul_ps(_mm_set1_ps(0.25f), _mm_loadu_ps(padded + 2)));
+  low = _mm_unpacklo_ps(even, odd);
+  high = _mm_unpackhi_ps(even, odd);
+}
+
+// Four pixels' twelve bytes, exactly.
+QRL_SSSE3 inline void PackFour(__m128 yy, __m128 uu, __m128 vv, std::uint8_t* out) {
+  const __m128 half = _mm_set1_ps(0.5f);
+  const __m128i b = _mm_cvttps_epi32(_mm_add_ps(_mm_add_ps(yy, _mm_mul_ps(_mm_set1_ps(1.772f), uu)), half));
+  const __m128 green =
+      _mm_sub_ps(_mm_sub_ps(yy, _mm_mul_ps(_mm_set1_ps(0.344136f), uu)), _mm_mul_ps(_mm_set1_ps(0.714136f), vv));
+  const __m128i g = _mm_cvttps_epi32(_mm_add_ps(green, half));
+  const __m128i r = _mm_cvttps_epi32(_mm_add_ps(_mm_add_ps(yy, _mm_mul_ps(_mm_set1_ps(1.402f), vv)), half));
+  // Bytes b0..b3 r0..r3 g0..g3, then b g r per pixel.
+  const __m128i planes = _mm_packus_epi16(_mm_packs_epi32(b, r), _mm_packs_epi32(g, _mm_setzero_si128()));
+  const __m128i pixels = _mm_shuffle_epi8(planes, _mm_setr_epi8(0, 8, 4, 1, 9, 5, 2, 10, 6, 3, 11, 7, -1, -1, -1, -1));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), pixels);
+  const std::int32_t last = _mm_cvtsi128_si32(_mm_srli_si128(pixels, 8));
+  std::memcpy(out + 8, &last, sizeof last);
+}
+
+// Returns the pixels done, a multiple of eight.
+QRL_SSSE3 int PackWidenedBgrSsse3(const float* y, const float* paddedCb, const float* paddedCr, std::uint8_t* out,
+                                  int n) {
+  int x = 0;
+  for (; x + 8 <= n; x += 8, out += 24) {
+    __m128 u0, u1, v0, v1;
+    WidenFour(paddedCb + x / 2, u0, u1);
+    WidenFour(paddedCr + x / 2, v0, v1);
+    PackFour(_mm_loadu_ps(y + x), u0, v0, out);
+    PackFour(_mm_loadu_ps(y + x + 4), u1, v1, out + 12);
+  }
+  return x;
+}
+
+// The same for processors with AVX2, sixteen pixels at a time: each 128-bit lane packs four
+// pixels as PackFour does. The target has no fused multiply-add either.
+#define QRL_AVX2 __attribute__((target("avx2")))
+
+QRL_AVX2 inline void PackEight(__m256 yy, __m256 uu, __m256 vv, std::uint8_t* out) {
+  const __m256 half = _mm256_set1_ps(0.5f);
+  const __m256i b =
+      _mm256_cvttps_epi32(_mm256_add_ps(_mm256_add_ps(yy, _mm256_mul_ps(_mm256_set1_ps(1.772f), uu)), half));
+  const __m256i g = _mm256_cvttps_epi32(_mm256_add_ps(
+      _mm256_sub_ps(_mm256_sub_ps(yy, _mm256_mul_ps(_mm256_set1_ps(0.344136f), uu)),
+                    _mm256_mul_ps(_mm256_set1_ps(0.714136f), vv)),
+      half));
+  const __m256i r =
+      _mm256_cvttps_epi32(_mm256_add_ps(_mm256_add_ps(yy, _mm256_mul_ps(_mm256_set1_ps(1.402f), vv)), half));
+  const __m256i planes =
+      _mm256_packus_epi16(_mm256_packs_epi32(b, r), _mm256_packs_epi32(g, _mm256_setzero_si256()));
+  const __m256i order = _mm256_setr_epi8(0, 8, 4, 1, 9, 5, 2, 10, 6, 3, 11, 7, -1, -1, -1, -1, 0, 8, 4, 1, 9, 5, 2,
+                                         10, 6, 3, 11, 7, -1, -1, -1, -1);
+  const __m256i pixels = _mm256_shuffle_epi8(planes, order);
+  for (int lane = 0; lane < 2; ++lane) {
+    const __m128i four = lane == 0 ? _mm256_castsi256_si128(pixels) : _mm256_extracti128_si256(pixels, 1);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 12 * lane), four);
+    const std::int32_t last = _mm_cvtsi128_si32(_mm_srli_si128(four, 8));
+    std::memcpy(out + 12 * lane + 8, &last, sizeof last);
+  }
+}
+
+// Returns the pixels done, a multiple of sixteen.
+QRL_AVX2 int PackWidenedBgrAvx2(const float* y, const float* paddedCb, const float* paddedCr, std::uint8_t* out,
+                                int n) {
+  const __m256 threeQuarters = _mm256_set1_ps(0.75f);
+  const __m256 quarter = _mm256_set1_ps(0.25f);
+  // Widen of eight chroma pixels, as WidenFour's twice: low and high hold output pixels 0..7 and
+  // 8..15 once the lanes are regrouped.
+  const auto widen = [&](const float* padded, __m256& low, __m256& high) QRL_AVX2 {
+    const __m256 centre = _mm256_mul_ps(threeQuarters, _mm256_loadu_ps(padded + 1));
+    const __m256 even = _mm256_add_ps(centre, _mm256_mul_ps(quarter, _mm256_loadu_ps(padded)));
+    const __m256 odd = _mm256_add_ps(centre, _mm256_mul_ps(quarter, _mm256_loadu_ps(padded + 2)));
+    const __m256 first = _mm256_unpacklo_ps(even, odd);
+    const __m256 second = _mm256_unpackhi_ps(even, odd);
+    low = _mm256_permute2f128_ps(first, second, 0x20);
+    high = _mm256_permute2f128_ps(first, second, 0x31);
+  };
+  int x = 0;
+  for (; x + 16 <= n; x += 16, out += 48) {
+    __m256 u0, u1, v0, v1;
+    widen(paddedCb + x / 2, u0, u1);
+    widen(paddedCr + x / 2, v0, v1);
+    PackEight(_mm256_loadu_ps(y + x), u0, v0, out);
+    PackEight(_mm256_loadu_ps(y + x + 8), u1, v1, out + 24);
+  }
+  return x;
+}
+
+// Grey pixels for processors with SSSE3, sixteen at a time: ToByte's max and min as the same
+// instructions (equal for every input, NaN included), truncation, saturating packs, and three
+// shuffles that repeat each byte three times into exactly 48 bytes. Returns the pixels done.
+QRL_SSSE3 int PackGreySsse3(const float* in, std::uint8_t* out, int n) {
+  const auto bytes = [](const float* v) QRL_SSSE3 {
+    const __m128 rounded = _mm_add_ps(_mm_loadu_ps(v), _mm_set1_ps(0.5f));
+    return _mm_cvttps_epi32(_mm_min_ps(_mm_set1_ps(255.0f), _mm_max_ps(_mm_setzero_ps(), rounded)));
+  };
+  int x = 0;
+  for (; x + 16 <= n; x += 16, out += 48) {
+    const __m128i grey = _mm_packus_epi16(_mm_packs_epi32(bytes(in + x), bytes(in + x + 4)),
+                                          _mm_packs_epi32(bytes(in + x + 8), bytes(in + x + 12)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_shuffle_epi8(grey, _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16),
+                     _mm_shuffle_epi8(grey, _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10)));
+    _mm_storeu_si128(
+        reinterpret_cast<__m128i*>(out + 32),
+        _mm_shuffle_epi8(grey, _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15)));
+  }
+  return x;
+}
+
+bool Has(TFifInstructions set) {
+  static const bool ssse3 = __builtin_cpu_supports("ssse3");
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return set == TFifInstructions::kSse2 || (set == TFifInstructions::kSsse3 ? ssse3 : avx2);
+}
+#endif
+
 }  // namespace
 
-void WriteGreyRows(const TFifGrid& luma, std::uint8_t* firstRow, std::ptrdiff_t stride, int rowBegin, int rowEnd) {
-  std::vector<std::uint8_t> grey(static_cast<std::size_t>(luma.width));
+void WriteGreyRows(const TFifGrid& luma, std::uint8_t* firstRow, std::ptrdiff_t stride, int rowBegin, int rowEnd,
+                   TFifInstructions best) {
+  const int width = luma.width;
+  std::vector<std::uint8_t> grey(static_cast<std::size_t>(width));
   for (int y = rowBegin; y < rowEnd; ++y) {
-    PackGrey(&luma.pixels[static_cast<std::size_t>(y) * luma.width], grey.data(), luma.width);
-    Interleave(grey.data(), grey.data(), grey.data(), firstRow + (luma.height - 1 - y) * stride, luma.width);
+    const float* row = &luma.pixels[static_cast<std::size_t>(y) * width];
+    std::uint8_t* out = firstRow + (luma.height - 1 - y) * stride;
+    int done = 0;
+#if defined(QRL_FIF_SSSE3)
+    if (best >= TFifInstructions::kSsse3 && Has(TFifInstructions::kSsse3)) done = PackGreySsse3(row, out, width);
+#endif
+    PackGrey(row + done, grey.data(), width - done);
+    Interleave(grey.data(), grey.data(), grey.data(), out + 3 * done, width - done);
   }
 }
 
 void WriteColourRows(const TFifGrid& luma, const TFifGrid& cb, const TFifGrid& cr, std::uint8_t* firstRow,
-                     std::ptrdiff_t stride, int rowBegin, int rowEnd) {
+                     std::ptrdiff_t stride, int rowBegin, int rowEnd, TFifInstructions best) {
   const int width = luma.width;
   const auto chromaWidth = static_cast<std::size_t>(cb.width);
   std::vector<float> cbRow(chromaWidth + 2);
@@ -135,11 +278,20 @@ void WriteColourRows(const TFifGrid& luma, const TFifGrid& cb, const TFifGrid& c
   for (int y = rowBegin; y < rowEnd; ++y) {
     ChromaRow(cb, y, cbRow.data());
     ChromaRow(cr, y, crRow.data());
-    Widen(cbRow.data(), cb.width, u.data());
-    Widen(crRow.data(), cr.width, v.data());
     const float* lumaRow = &luma.pixels[static_cast<std::size_t>(y) * width];
     std::uint8_t* out = firstRow + (luma.height - 1 - y) * stride;
-    const int done = PackBgrFast(lumaRow, u.data(), v.data(), out, width);
+    int done = 0;
+#if defined(QRL_FIF_SSSE3)
+    if (best >= TFifInstructions::kAvx2 && Has(TFifInstructions::kAvx2))
+      done = PackWidenedBgrAvx2(lumaRow, cbRow.data(), crRow.data(), out, width);
+    if (best >= TFifInstructions::kSsse3 && Has(TFifInstructions::kSsse3))
+      done += PackWidenedBgrSsse3(lumaRow + done, cbRow.data() + done / 2, crRow.data() + done / 2, out + 3 * done,
+                                  width - done);
+#endif
+    // The rest: done is even, so chroma pixel done / 2 starts it.
+    Widen(cbRow.data() + done / 2, cb.width - done / 2, u.data() + done);
+    Widen(crRow.data() + done / 2, cr.width - done / 2, v.data() + done);
+    done += PackBgrFast(lumaRow + done, u.data() + done, v.data() + done, out + 3 * done, width - done);
     PackColour(lumaRow + done, u.data() + done, v.data() + done, blue, green, red, width - done);
     Interleave(blue, green, red, out + 3 * done, width - done);
   }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <span>
 
 #if defined(__SSE2__)
 #include <xmmintrin.h>
@@ -54,7 +55,7 @@ std::vector<int> FirstPixels(int planeSize, TFifRatio r, int gridSize) {
 // The previous iterate smoothed onto a lattice of 2 x 2 means that domain points are read from.
 // With step 1 it has a point on every pixel corner (q = k); with step 2 only on the corners
 // between pixel pairs 2k, 2k + 1 (q = 2k + 1), which is all that whole-number scales ever ask
-// for. One more column and row repeat the last, so bilinear taps need no bounds check.
+// for: the picture at half size. One more column and row repeat the last, so bilinear taps need no bounds check.
 struct TLattice {
   int step = 1;
   int width = 0;  // points, not counting the repeated column
@@ -96,8 +97,18 @@ struct TLatticeMap {
 };
 
 // Maps by the shape of their grid pixels: squares of 2, 4 and 8 pixels have their loops
-// unrolled, anything else takes the plain loops.
-enum : int { kSquare2, kSquare4, kSquare8, kAnyShape, kShapes };
+// unrolled, anything else takes the plain loops. Single pixels are a shape only for filling.
+enum : int { kSquare2, kSquare4, kSquare8, kAnyShape, kShapes, kSingle = kShapes };
+
+// std::clamp's value for every input, NaN included (lo <= hi), with SSE spelt out as the min and
+// max instructions that GCC would leave as compares and branches.
+float Clamp(float v, float lo, float hi) {
+#if defined(__SSE2__)
+  return _mm_cvtss_f32(_mm_min_ss(_mm_set_ss(hi), _mm_max_ss(_mm_set_ss(lo), _mm_set_ss(v))));
+#else
+  return std::clamp(v, lo, hi);
+#endif
+}
 
 // yes or no without a branch, for choices that are coin tosses to the processor.
 int Select(bool condition, int yes, int no) { return no ^ ((yes ^ no) & -static_cast<int>(condition)); }
@@ -106,7 +117,7 @@ int Select(bool condition, int yes, int no) { return no ^ ((yes ^ no) & -static_
 constexpr auto kSquareShapes = [] {
   std::array<std::uint8_t, (1 << kFifMaxBlockLog2) + 1> shapes{};
   for (std::size_t side = 0; side < shapes.size(); ++side)
-    shapes[side] = side == 2 ? kSquare2 : side == 4 ? kSquare4 : side == 8 ? kSquare8 : kAnyShape;
+    shapes[side] = side == 1 ? kSingle : side == 2 ? kSquare2 : side == 4 ? kSquare4 : side == 8 ? kSquare8 : kAnyShape;
   return shapes;
 }();
 
@@ -168,31 +179,52 @@ class TGridRenderer {
     shapeBegin_[kShapes] = maps_.size();
   }
 
-  // Whether the lattice is the picture at half size (whole-number scales).
-  bool Halving() const { return lattice_.step == 2; }
-
-  // Fills every block with its mean: flat blocks are final, mapped ones get overwritten. Squares
-  // of the common sides take one jump to fully unrolled stores rather than loops whose every
-  // exit is a mispredicted branch.
+  // Fills every block with its mean: flat blocks are final, mapped ones get overwritten.
   void FillMeans(TFifPixels& grid) const {
     for (const TFifBlock& b : plane_.blocks) {
       const int x0 = firstX_[b.x];
-      const int x1 = firstX_[b.x + b.w];
       const int y0 = firstY_[b.y];
-      const int y1 = firstY_[b.y + b.h];
-      const float mean = static_cast<float>(b.meanIndex * params_.meanStep);
-      if (x1 - x0 == y1 - y0) {
-        switch (x1 - x0) {
-          case 0: continue;
-          case 1: grid[Index(x0, y0)] = mean; continue;
-          case 2: FillSquare<2>(&grid[Index(x0, y0)], mean); continue;
-          case 4: FillSquare<4>(&grid[Index(x0, y0)], mean); continue;
-          case 8: FillSquare<8>(&grid[Index(x0, y0)], mean); continue;
-          default: break;
-        }
-      }
-      for (int y = y0; y < y1; ++y) std::fill(&grid[Index(x0, y)], &grid[Index(x1, y)], mean);
+      const int w = firstX_[b.x + b.w] - x0;
+      const int h = firstY_[b.y + b.h] - y0;
+      if (w > 0 && h > 0) Fill(grid.data() + Index(x0, y0), width_, w, h, Mean(b));
     }
+  }
+
+  // The start of an own-size render (after MapOnLattice), in place of the block means smoothed
+  // to half size: the grid gets the means of the blocks that the last pass does not map, and the
+  // returned half-size picture the 2 x 2 means of all block means. A block of even position and
+  // sides covers whole 2 x 2 groups, whose mean is its own; the other groups are made only of
+  // other blocks, and are averaged from their means in the grid exactly as Smooth would, each by
+  // the block that holds its top-left pixel. Blocks go by the lists of their roles, so that
+  // each list fills one shape.
+  TFifPixels StartAtOwnSize(TFifPixels& grid) const {
+    const int halfW = (width_ + 1) / 2;
+    TFifPixels half(static_cast<std::size_t>(halfW) * ((height_ + 1) / 2));
+    for (const std::uint32_t i : List(kFlat + kSingle)) {
+      const TFifBlock& b = plane_.blocks[i];
+      grid[Index(b.x, b.y)] = Mean(b);
+    }
+    FillFlat<2>(kSquare2, grid);
+    FillFlat<4>(kSquare4, grid);
+    FillFlat<8>(kSquare8, grid);
+    FillFlat<0>(kAnyShape, grid);
+    std::vector<std::uint32_t> uneven;
+    FillHalf<2>(kSquare2, grid, half, uneven);
+    FillHalf<4>(kSquare4, grid, half, uneven);
+    FillHalf<8>(kSquare8, grid, half, uneven);
+    FillHalf<0>(kAnyShape, grid, half, uneven);
+    for (const std::uint32_t i : List(kFlat + kSingle)) {
+      const TFifBlock& b = plane_.blocks[i];
+      if (((b.x | b.y) & 1) == 0)
+        half[static_cast<std::size_t>(b.y / 2) * halfW + b.x / 2] = GroupMean(grid, b.x / 2, b.y / 2);
+    }
+    for (const std::uint32_t i : uneven) {
+      const TFifBlock& b = plane_.blocks[i];
+      for (int y = (b.y + 1) / 2; 2 * y < b.y + b.h; ++y)
+        for (int x = (b.x + 1) / 2; 2 * x < b.x + b.w; ++x)
+          half[static_cast<std::size_t>(y) * halfW + x] = GroupMean(grid, x, y);
+    }
+    return half;
   }
 
   void Smooth(const TFifPixels& grid) {
@@ -212,18 +244,10 @@ class TGridRenderer {
     RepeatEdges();
   }
 
-  // The step-2 lattice as a picture of its own: the current picture at half size.
-  TFifPixels HalfPicture() {
-    TFifPixels picture(static_cast<std::size_t>(lattice_.width) * lattice_.height);
-    for (int y = 0; y < lattice_.height; ++y)
-      std::copy_n(lattice_.Row(y), lattice_.width, &picture[static_cast<std::size_t>(y) * lattice_.width]);
-    return picture;
-  }
-
   // One pass of every mapped block; flat blocks keep their means from FillMeans. Blocks write
   // disjoint pixels and only read the lattice, so any share of them may run on its own thread.
   void Apply(TFifPixels& grid) {
-    if (onLattice_ && !mapsReady_) MapOnLattice();
+    if (onLattice_) MapOnLattice();
     ApplyShape<2>(kSquare2, grid);
     ApplyShape<4>(kSquare4, grid);
     ApplyShape<8>(kSquare8, grid);
@@ -235,36 +259,17 @@ class TGridRenderer {
   }
 
  private:
+  // Step 1 only: a step-2 lattice is always a half-size picture handed in by TakeHalf.
   void SmoothRows(const TFifPixels& grid, int rowBegin, int rowEnd) {
-    const int step = lattice_.step;
     TFifPixels columns(static_cast<std::size_t>(width_));
-    const auto first = [step](int k) { return step * k + step - 2; };
     for (int j = rowBegin; j < rowEnd; ++j) {
-      const float* a = &grid[Index(0, std::max(first(j), 0))];
-      const float* b = &grid[Index(0, std::min(first(j) + 1, height_ - 1))];
+      const float* a = &grid[Index(0, std::max(j - 1, 0))];
+      const float* b = &grid[Index(0, std::min(j, height_ - 1))];
       for (int x = 0; x < width_; ++x) columns[x] = a[x] + b[x];
       float* out = lattice_.Row(j);
-      if (step == 2) {
-        const int pairs = width_ / 2;
-        int k = 0;
-#if defined(__SSE2__)
-        // Four pairs at a time: the even and odd columns gathered by shuffles, then the same sums.
-        const __m128 quarter = _mm_set1_ps(0.25f);
-        for (; k + 4 <= pairs; k += 4) {
-          const __m128 low = _mm_loadu_ps(&columns[2 * k]);
-          const __m128 high = _mm_loadu_ps(&columns[2 * k + 4]);
-          const __m128 even = _mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0));
-          const __m128 odd = _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1));
-          _mm_storeu_ps(out + k, _mm_mul_ps(quarter, _mm_add_ps(even, odd)));
-        }
-#endif
-        for (; k < pairs; ++k) out[k] = 0.25f * (columns[2 * k] + columns[2 * k + 1]);
-        if (width_ & 1) out[pairs] = 0.5f * columns[width_ - 1];
-      } else {
-        out[0] = 0.5f * columns[0];
-        for (int k = 1; k < width_; ++k) out[k] = 0.25f * (columns[k - 1] + columns[k]);
-        out[width_] = 0.5f * columns[width_ - 1];
-      }
+      out[0] = 0.5f * columns[0];
+      for (int k = 1; k < width_; ++k) out[k] = 0.25f * (columns[k - 1] + columns[k]);
+      out[width_] = 0.5f * columns[width_ - 1];
     }
   }
 
@@ -281,10 +286,70 @@ class TGridRenderer {
   }
 
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
+  float Mean(const TFifBlock& b) const { return static_cast<float>(b.meanIndex * params_.meanStep); }
+
+  std::span<const std::uint32_t> List(int role) const {
+    return {lists_.data() + role * listCapacity_, listEnd_[role]};
+  }
+
+  // The flat blocks of one shape (N x N, or any for N = 0) at own size.
   template <int N>
-  void FillSquare(float* at, float value) const {
-    for (int j = 0; j < N; ++j, at += width_)
+  void FillFlat(int shape, TFifPixels& grid) const {
+    for (const std::uint32_t i : List(kFlat + shape)) {
+      const TFifBlock& b = plane_.blocks[i];
+      float* const at = grid.data() + Index(b.x, b.y);
+      if constexpr (N == 0) Fill(at, width_, b.w, b.h, Mean(b));
+      else FillSquare<N>(at, width_, Mean(b));
+    }
+  }
+
+  // The half-size picture of the even blocks of one shape, flat or mapped; the others are
+  // uneven, and mapped ones among them get their means in the grid, for GroupMean.
+  template <int N>
+  void FillHalf(int shape, TFifPixels& grid, TFifPixels& half, std::vector<std::uint32_t>& uneven) const {
+    const int halfW = (width_ + 1) / 2;
+    for (const int role : {shape, kFlat + shape})
+      for (const std::uint32_t i : List(role)) {
+        const TFifBlock& b = plane_.blocks[i];
+        if (((b.x | b.y | b.w | b.h) & 1) != 0) {
+          if (role == shape) Fill(grid.data() + Index(b.x, b.y), width_, b.w, b.h, Mean(b));
+          uneven.push_back(i);
+          continue;
+        }
+        float* const at = &half[static_cast<std::size_t>(b.y / 2) * halfW + b.x / 2];
+        if constexpr (N == 0) Fill(at, halfW, b.w / 2, b.h / 2, Mean(b));
+        else FillSquare<N / 2>(at, halfW, Mean(b));
+      }
+  }
+
+  // Group (x, y) of the half-size picture from the grid, as Smooth's 2 x 2 means: the columns'
+  // sums first, a pixel beyond the bottom edge repeating the last row, one beyond the right
+  // edge left out at half the weight.
+  float GroupMean(const TFifPixels& grid, int x, int y) const {
+    const float* top = grid.data() + Index(2 * x, 2 * y);
+    const float* bottom = grid.data() + Index(2 * x, std::min(2 * y + 1, height_ - 1));
+    const float left = top[0] + bottom[0];
+    return 2 * x + 1 < width_ ? 0.25f * (left + (top[1] + bottom[1])) : 0.5f * left;
+  }
+
+  // w x h pixels from `at`, rows `stride` apart. Squares of the common sides take one jump to fully
+  // unrolled stores rather than loops whose every exit is a mispredicted branch.
+  template <int N>
+  static void FillSquare(float* at, std::ptrdiff_t stride, float value) {
+    for (int j = 0; j < N; ++j, at += stride)
       for (int i = 0; i < N; ++i) at[i] = value;
+  }
+  static void Fill(float* at, std::ptrdiff_t stride, int w, int h, float value) {
+    if (w == h) {
+      switch (w) {
+        case 1: *at = value; return;
+        case 2: FillSquare<2>(at, stride, value); return;
+        case 4: FillSquare<4>(at, stride, value); return;
+        case 8: FillSquare<8>(at, stride, value); return;
+        default: break;
+      }
+    }
+    for (int y = 0; y < h; ++y, at += stride) std::fill_n(at, w, value);
   }
   // Whether a pass must apply the block's map. Not for flat blocks, nor for one that owns a single
   // grid pixel: its domain is that pixel's one point, so the mean-removed map gives back the
@@ -455,14 +520,17 @@ class TGridRenderer {
     m.invCount = 1.0f / static_cast<float>(m.w * m.h);
   }
 
-  // How a block takes part in the passes at own or half size: the shape of its map, kUnmapped
-  // (it keeps its mean) or kPlaced (no closed form: PlaceOnLattice or Place).
-  static constexpr int kUnmapped = kShapes;
-  static constexpr int kPlaced = kShapes + 1;
+  // How a block takes part in the passes at own or half size: the shape of its map, kFlat plus
+  // its shape at own size or kUnmapped at half size (it keeps its mean), or kPlaced (no closed
+  // form: PlaceOnLattice or Place).
+  static constexpr int kFlat = kShapes;
+  static constexpr int kUnmapped = kFlat + kAnyShape;
+  static constexpr int kRoles = kFlat + kSingle + 1;
+  static constexpr int kPlaced = kRoles;
   int Role(const TFifBlock& b) const {
     if (ownSize_) {
       const int shape = Select(b.w == b.h, kSquareShapes[static_cast<std::size_t>(b.w)], kAnyShape);
-      return Select((b.contrast != 0) & (b.w * b.h > 1), shape, kUnmapped);
+      return shape + Select((b.contrast != 0) & (b.w * b.h > 1), 0, kFlat);
     }
     if (halfSize_ && HalfClosedForm(b)) {
       const int shape = Select(b.w == b.h, kSquareShapes[static_cast<std::size_t>(b.w / 2)], kAnyShape);
@@ -471,37 +539,65 @@ class TGridRenderer {
     return Mapped(b) ? kPlaced : kUnmapped;
   }
 
+ public:
   // Places every mapped block that owns grid pixels: in closed form at own and half size, else on
   // the lattice with integers where it can, the rest through Place. The blocks are first sorted
   // by role into lists of indices, unmapped ones included, so that the sorting needs no branch
   // and the maps come out grouped by shape.
   void MapOnLattice() {
-    mapsReady_ = true;
+    if (mapsReady_) return;
     const std::size_t count = plane_.blocks.size();
-    std::vector<std::uint32_t, TUninitialised<std::uint32_t>> indices((kUnmapped + 1) * count);
-    std::array<std::uint32_t*, kUnmapped + 1> next;
-    for (int role = 0; role <= kUnmapped; ++role) next[role] = indices.data() + role * count;
-    std::vector<std::uint32_t> placed;
-    for (std::size_t i = 0; i < count; ++i) {
-      const int role = Role(plane_.blocks[i]);
-      if (role == kPlaced) {
-        placed.push_back(static_cast<std::uint32_t>(i));
-        continue;
-      }
-      *next[role]++ = static_cast<std::uint32_t>(i);
+    StartLists(count);
+    for (std::size_t i = 0; i < count; ++i) Sort(static_cast<std::uint32_t>(i));
+    MakeMaps();
+  }
+
+  // The same at half the plane's size, from the lists of the renderer at its own size (mapped
+  // first): only blocks larger than 2 x 2 pixels can own more than one grid pixel here. Squares
+  // of side 2 own exactly one unless they lie off the even lattice, which the check keeps exact.
+  // Flat and single-pixel blocks are never mapped at this size.
+  void MapOnLattice(const TGridRenderer& own) {
+    StartLists(own.List(kSquare4).size() + own.List(kSquare8).size() + own.List(kAnyShape).size());
+    for (const std::uint32_t i : own.List(kSquare2))
+      if (Role(plane_.blocks[i]) != kUnmapped) placedBlocks_.push_back(i);
+    for (int shape = kSquare4; shape < kShapes; ++shape)
+      for (const std::uint32_t i : own.List(shape)) Sort(i);
+    MakeMaps();
+  }
+
+ private:
+  void StartLists(std::size_t capacity) {
+    mapsReady_ = true;
+    listCapacity_ = capacity;
+    lists_.resize(kRoles * capacity);
+    for (int role = 0; role < kRoles; ++role) listEnd_[role] = lists_.data() + role * capacity;
+  }
+
+  // Into the list of the block's role; placed blocks, few at own and half size, straight away.
+  void Sort(std::uint32_t i) {
+    const TFifBlock& b = plane_.blocks[i];
+    const int role = Role(b);
+    if (role == kPlaced) {
+      placedBlocks_.push_back(i);
+      return;
     }
+    *listEnd_[role]++ = i;
+  }
+
+  // The maps of the sorted blocks, shape by shape, then the placed blocks.
+  void MakeMaps() {
     std::size_t mapped = 0;
-    for (int shape = 0; shape < kShapes; ++shape) mapped += next[shape] - (indices.data() + shape * count);
+    for (int shape = 0; shape < kShapes; ++shape) mapped += listEnd_[shape] - (lists_.data() + shape * listCapacity_);
     maps_.resize(mapped);
     TLatticeMap* m = maps_.data();
     for (int shape = 0; shape < kShapes; ++shape) {
       shapeBegin_[shape] = m - maps_.data();
-      for (const std::uint32_t* i = indices.data() + shape * count; i < next[shape]; ++i, ++m) {
+      for (const std::uint32_t* i = lists_.data() + shape * listCapacity_; i < listEnd_[shape]; ++i, ++m) {
         if (ownSize_) MapAtOwnSize(plane_.blocks[*i], *m);
         else MapAtHalfSize(plane_.blocks[*i], *m);
       }
     }
-    for (const std::uint32_t i : placed) {
+    for (const std::uint32_t i : placedBlocks_) {
       const TFifBlock& b = plane_.blocks[i];
       TPlacedBlock p = Span(b);
       if (!PlaceOnLattice(b, p)) Place(b, p);
@@ -547,8 +643,26 @@ class TGridRenderer {
     for (float d : domain) sum += d;
     const float offset = m.mean - m.contrast * sum * m.invCount;
     float* out = grid.data() + m.out;
+#if defined(__SSE2__)
+    // Four pixels at a time, bounded as Bound does (as Clamp, packed).
+    const __m128 contrast = _mm_set1_ps(m.contrast);
+    const __m128 shift = _mm_set1_ps(offset);
+    const auto four = [&](const float* d) {
+      const __m128 v = _mm_add_ps(_mm_mul_ps(contrast, _mm_loadu_ps(d)), shift);
+      return _mm_min_ps(_mm_set1_ps(kHigh), _mm_max_ps(_mm_set1_ps(kLow), v));
+    };
+    if constexpr (N == 2) {
+      const __m128 both = four(domain);
+      _mm_storel_pi(reinterpret_cast<__m64*>(out), both);
+      _mm_storeh_pi(reinterpret_cast<__m64*>(out + width_), both);
+    } else {
+      for (int j = 0; j < N; ++j, out += width_)
+        for (int i = 0; i < N; i += 4) _mm_storeu_ps(out + i, four(domain + j * N + i));
+    }
+#else
     for (int j = 0; j < N; ++j, out += width_)
-      for (int i = 0; i < N; ++i) out[i] = std::clamp(m.contrast * domain[j * N + i] + offset, kLow, kHigh);
+      for (int i = 0; i < N; ++i) out[i] = Bound(m.contrast * domain[j * N + i] + offset);
+#endif
   }
 
   // Reads the block's domain twice, for its mean and then for the pixels, straight from the
@@ -565,7 +679,7 @@ class TGridRenderer {
     float* out = grid.data() + m.out;
     for (int j = 0; j < m.h; ++j, out += width_) {
       const float* g = origin + j * static_cast<std::ptrdiff_t>(m.stepY);
-      for (int i = 0; i < m.w; ++i) out[i] = std::clamp(m.contrast * g[i * sx] + offset, kLow, kHigh);
+      for (int i = 0; i < m.w; ++i) out[i] = Bound(m.contrast * g[i * sx] + offset);
     }
   }
 
@@ -582,8 +696,8 @@ class TGridRenderer {
       float px = p.px0 + p.pxdX * p.x0 + p.pxdY * y;
       float py = p.py0 + p.pydX * p.x0 + p.pydY * y;
       for (int x = p.x0; x < p.x1; ++x, px += p.pxdX, py += p.pydX) {
-        const float cx = std::clamp(px, 0.0f, maxX);
-        const float cy = std::clamp(py, 0.0f, maxY);
+        const float cx = Clamp(px, 0.0f, maxX);
+        const float cy = Clamp(py, 0.0f, maxY);
         const int ix = static_cast<int>(cx);
         const int iy = static_cast<int>(cy);
         const float fx = cx - static_cast<float>(ix);
@@ -600,13 +714,14 @@ class TGridRenderer {
     s = samples.data();
     for (int y = p.y0; y < p.y1; ++y, s += w) {
       float* out = &grid[Index(p.x0, y)];
-      for (int x = 0; x < w; ++x) out[x] = std::clamp(p.contrast * s[x] + offset, kLow, kHigh);
+      for (int x = 0; x < w; ++x) out[x] = Bound(p.contrast * s[x] + offset);
     }
   }
 
   // Keeps iterates bounded whatever the stored contrasts.
   static constexpr float kLow = -128.0f;
   static constexpr float kHigh = 383.0f;
+  static float Bound(float v) { return Clamp(v, kLow, kHigh); }
 
   const TFifPlane& plane_;
   const TFifPlaneParams& params_;
@@ -630,6 +745,11 @@ class TGridRenderer {
   double latticeShift_ = 0.0;
   std::vector<TPlacedBlock> placed_;
   bool mapsReady_ = false;
+  // Block indices by role, in lists of listCapacity_ each; placed blocks apart.
+  std::vector<std::uint32_t, TUninitialised<std::uint32_t>> lists_;
+  std::size_t listCapacity_ = 0;
+  std::array<std::uint32_t*, kRoles> listEnd_{};
+  std::vector<std::uint32_t> placedBlocks_;
   std::vector<TLatticeMap, TUninitialised<TLatticeMap>> maps_;  // grouped by shape
   std::array<std::size_t, kShapes + 1> shapeBegin_{};
 };
@@ -674,22 +794,22 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
     return grid;
   }
   TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy, threads);
-  renderer.FillMeans(grid.pixels);
-  int passes = kPasses;
-  if (renderer.Halving()) {
-    renderer.Smooth(grid.pixels);
-    TFifPixels half = renderer.HalfPicture();
+  if (ownSize) {
     TGridRenderer halfRenderer(plane, params, (gridWidth + 1) / 2, (gridHeight + 1) / 2, {sx.num, 2 * sx.den},
                                {sy.num, 2 * sy.den}, threads);
-    for (; passes > 1; --passes) {
+    renderer.MapOnLattice();
+    halfRenderer.MapOnLattice(renderer);
+    TFifPixels half = renderer.StartAtOwnSize(grid.pixels);
+    for (int pass = 1; pass < kPasses; ++pass) {
       halfRenderer.Smooth(half);
       halfRenderer.Apply(half);
     }
     renderer.TakeHalf(half);
     renderer.Apply(grid.pixels);
-    --passes;
+    return grid;
   }
-  for (; passes > 0; --passes) {
+  renderer.FillMeans(grid.pixels);
+  for (int pass = 0; pass < kPasses; ++pass) {
     renderer.Smooth(grid.pixels);
     renderer.Apply(grid.pixels);
   }

@@ -1,10 +1,12 @@
 // The colour rows: every pixel rounded and clamped the same way whatever path the row takes
-// (groups of pixels at a time, then one by one), and nothing written outside a row's bytes.
+// (groups of pixels at a time, then one by one, with or without SSSE3), and nothing written
+// outside a row's bytes.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "fif/FifColour.h"
@@ -87,6 +89,63 @@ TEST(FifColour, ChromaBlendsItsNearestPixelsThreeToOne) {
         ASSERT_EQ(pixel[0], Expected(100.0f + 1.772f * u)) << "blue at " << x << "," << y;
         ASSERT_EQ(pixel[2], Expected(100.0f + 1.402f * v)) << "red at " << x << "," << y;
       }
+  }
+}
+
+TEST(FifColour, TheFasterPathsGiveTheSameBytes) {
+  // Where the processor has them, the paths chosen at run time must write exactly the baseline's
+  // bytes, and no more of them: values all over and beyond the byte range, every width from a
+  // single pixel past a few groups of sixteen, so that each path ends in the next one's.
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> value(-200.0f, 460.0f);
+  constexpr int kHeight = 3;
+  constexpr std::uint8_t kGuard = 0x5A;
+  for (int width = 1; width <= 57; ++width) {
+    SCOPED_TRACE(testing::Message() << "width " << width);
+    const int cw = (width + 1) / 2;
+    TFifGrid luma = Grid(width, kHeight, 0.0f);
+    TFifGrid cb = Grid(cw, (kHeight + 1) / 2, 0.0f);
+    TFifGrid cr = Grid(cw, (kHeight + 1) / 2, 0.0f);
+    for (TFifGrid* g : {&luma, &cb, &cr})
+      for (float& v : g->pixels) v = value(random);
+    const std::ptrdiff_t stride = 3 * width + 4;
+    std::vector<std::uint8_t> baseline(static_cast<std::size_t>(stride) * kHeight, kGuard);
+    WriteColourRows(luma, cb, cr, baseline.data(), stride, 0, kHeight, TFifInstructions::kSse2);
+    for (int y = 0; y < kHeight; ++y)
+      for (std::ptrdiff_t i = 3 * width; i < stride; ++i) ASSERT_EQ(baseline[y * stride + i], kGuard);
+    for (const TFifInstructions best : {TFifInstructions::kSsse3, TFifInstructions::kAvx2}) {
+      std::vector<std::uint8_t> fast(baseline.size(), kGuard);
+      WriteColourRows(luma, cb, cr, fast.data(), stride, 0, kHeight, best);
+      ASSERT_EQ(fast, baseline) << "up to " << static_cast<int>(best);
+    }
+  }
+}
+
+TEST(FifColour, GreyRowsGiveTheSameBytesOnEveryPath) {
+  // Grey rows repeat each byte three times: exact halves, values far beyond the byte range and
+  // random ones, over widths from one pixel past a few groups of sixteen.
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> value(-300.0f, 560.0f);
+  const float special[] = {-1e10f, 1e10f, -0.5f, 0.5f, 254.5f, 255.5f, -0.49f, 3e9f};
+  constexpr int kHeight = 2;
+  constexpr std::uint8_t kGuard = 0xC3;
+  for (int width = 1; width <= 50; ++width) {
+    SCOPED_TRACE(testing::Message() << "width " << width);
+    TFifGrid luma = Grid(width, kHeight, 0.0f);
+    for (std::size_t i = 0; i < luma.pixels.size(); ++i)
+      luma.pixels[i] = i % 3 == 0 ? special[i / 3 % std::size(special)] : value(random);
+    const std::ptrdiff_t stride = 3 * width + 2;
+    std::vector<std::uint8_t> baseline(static_cast<std::size_t>(stride) * kHeight, kGuard);
+    WriteGreyRows(luma, baseline.data(), stride, 0, kHeight, TFifInstructions::kSse2);
+    for (int y = 0; y < kHeight; ++y) {
+      const std::uint8_t* row = &baseline[static_cast<std::size_t>(kHeight - 1 - y) * stride];
+      for (int x = 0; x < width; ++x)
+        for (int c = 0; c < 3; ++c) ASSERT_EQ(row[3 * x + c], Expected(luma.At(x, y))) << x << "," << y;
+      for (std::ptrdiff_t i = 3 * width; i < stride; ++i) ASSERT_EQ(row[i], kGuard);
+    }
+    std::vector<std::uint8_t> fast(baseline.size(), kGuard);
+    WriteGreyRows(luma, fast.data(), stride, 0, kHeight);
+    ASSERT_EQ(fast, baseline);
   }
 }
 
