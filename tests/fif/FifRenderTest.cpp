@@ -351,5 +351,47 @@ TEST(FifRender, EnlargementsInterpolateWithoutShiftingThePicture) {
   }
 }
 
+// A w x h grid of values spread over the whole 0..255 range and a little beyond, from a fixed seed.
+TFifGrid NoisyGrid(int width, int height) {
+  TFifGrid grid;
+  grid.width = width;
+  grid.height = height;
+  std::uint32_t state = 12345;
+  for (int i = 0; i < width * height; ++i) {
+    state = state * 1103515245u + 12345u;
+    grid.pixels.push_back(static_cast<float>((state >> 8) % 25600) / 100.0f - 0.5f);
+  }
+  return grid;
+}
+
+TEST(FifRender, EnlargementsKeepTheirPixels) {
+  // Taken from the plain tap-by-tap loops: rows several at a time must add up in the same order.
+  // Heights that leave one to three rows over, widths that are not multiples of four, one row,
+  // an axis left alone.
+  struct TCase {
+    int width, height, gridWidth, gridHeight;
+    TFifRatio sx, sy;
+    std::uint64_t fingerprint;
+  };
+  const TCase cases[] = {
+      {13, 7, 26, 14, {2, 1}, {2, 1}, 16377656812985940144ull},
+      {5, 3, 15, 3, {3, 1}, {1, 1}, 9005345567965555787ull},
+      {11, 1, 17, 2, {17, 11}, {2, 1}, 8779769443538264240ull},
+      {9, 6, 9, 13, {1, 1}, {13, 6}, 11512666477597145169ull},
+      {6, 5, 14, 11, {7, 3}, {11, 5}, 6955490407682298259ull},
+      {4, 4, 8, 8, {2, 1}, {2, 1}, 10594346086240982642ull},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " to " + std::to_string(c.gridWidth) + "x" +
+                 std::to_string(c.gridHeight));
+    EXPECT_EQ(Fingerprint(ResamplePlane(NoisyGrid(c.width, c.height), c.gridWidth, c.gridHeight, c.sx, c.sy)),
+              c.fingerprint);
+  }
+  // Shared out by bands of rows, the same pixels.
+  const TFifGrid plane = NoisyGrid(203, 131);
+  EXPECT_EQ(ResamplePlane(plane, 406, 262, {2, 1}, {2, 1}, 1).pixels,
+            ResamplePlane(plane, 406, 262, {2, 1}, {2, 1}, 3).pixels);
+}
+
 }  // namespace
 }  // namespace qrl
