@@ -166,12 +166,18 @@ class TGridRenderer {
         inverses_[2 * drive + own] = 1.0 / static_cast<double>((drive == 0 ? sx : sy).num * (own == 0 ? sx : sy).den *
                                                                lattice_.step);
     if (onLattice_) return;
-    // Only mapped blocks that own grid pixels need a placement; flat ones are filled once.
-    std::size_t mapped = 0;
-    for (const TFifBlock& b : plane.blocks) mapped += Mapped(b);
-    placed_.reserve(mapped);
-    for (const TFifBlock& b : plane.blocks) {
-      if (!Mapped(b)) continue;
+    // Only mapped blocks that own grid pixels need a placement; flat ones are filled once. Their
+    // indices are gathered first, without a branch: whether a block is mapped is a coin toss to
+    // the processor.
+    std::vector<std::uint32_t, TUninitialised<std::uint32_t>> mapped(plane.blocks.size());
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < plane.blocks.size(); ++i) {
+      mapped[count] = static_cast<std::uint32_t>(i);
+      count += Mapped(plane.blocks[i]);
+    }
+    placed_.reserve(count);
+    for (std::size_t k = 0; k < count; ++k) {
+      const TFifBlock& b = plane.blocks[mapped[k]];
       TPlacedBlock p = Span(b);
       Place(b, p);
       Keep(p);
@@ -355,11 +361,11 @@ class TGridRenderer {
   // grid pixel: its domain is that pixel's one point, so the mean-removed map gives back the
   // block's mean, which FillMeans wrote. Those are most blocks of a detailed picture on the
   // half-size grid.
+  // Neither count is negative (the first pixels never decrease), so one product tells both.
   bool Mapped(const TFifBlock& b) const {
-    if (b.contrast == 0) return false;
     const int w = firstX_[b.x + b.w] - firstX_[b.x];
     const int h = firstY_[b.y + b.h] - firstY_[b.y];
-    return w > 0 && h > 0 && w * h > 1;
+    return (b.contrast != 0) & (w * h > 1);
   }
   void RepeatEdges() {
     for (int y = 0; y < lattice_.height; ++y) lattice_.Row(y)[lattice_.width] = lattice_.Row(y)[lattice_.width - 1];
