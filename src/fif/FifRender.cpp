@@ -79,6 +79,14 @@ struct TPlacedBlock {
   // (x0 + i, y0 + j) reads lattice element origin + i * stepX + j * stepY.
   bool exact;
   std::ptrdiff_t origin, stepX, stepY;
+  std::size_t tap;  // sampled blocks: the first of the block's bilinear taps, one per pixel
+};
+
+// Where a sampled grid pixel reads the lattice: the top-left of its four points, and its weights.
+struct TBilinearTap {
+  std::int32_t at;
+  float fx;
+  float fy;
 };
 
 // A mapped block whose every domain point is a lattice point, as a pass applies it: pixel
@@ -150,6 +158,7 @@ class TGridRenderer {
     onLattice_ = lattice_.step == 2 || ((2 * sx.num) % sx.den == 0 && (2 * sy.num) % sy.den == 0);
     ownSize_ = sx.num == sx.den && sy.num == sy.den;
     halfSize_ = 2 * sx.num == sx.den && 2 * sy.num == sy.den;
+    keepTaps_ = !halfPlaneLattice;
     if (halfPlaneLattice) {
       // Lattice point k stands for plane pixels 2k and 2k + 1: plane position 2k + 1.
       lattice_.step = 2;
@@ -258,9 +267,17 @@ class TGridRenderer {
     ApplyShape<4>(kSquare4, grid);
     ApplyShape<8>(kSquare8, grid);
     ApplyShape<0>(kAnyShape, grid);
+    // Sampled blocks read the same points on every pass: the first works their taps out, and
+    // when more passes follow keeps them, so that those only interpolate.
+    const bool record = keepTaps_ && taps_.empty();
+    if (record) taps_.resize(tapCount_);
     Share(placed_.size(), [&](std::size_t begin, std::size_t end) {
       std::vector<float> samples;
-      for (std::size_t i = begin; i < end; ++i) ApplySampled(placed_[i], grid, samples);
+      for (std::size_t i = begin; i < end; ++i) {
+        TBilinearTap* taps = keepTaps_ ? taps_.data() + placed_[i].tap : nullptr;
+        if (taps == nullptr || record) ApplySampled(placed_[i], grid, samples, taps);
+        else ApplyTaps(placed_[i], grid, samples, taps);
+      }
     });
   }
 
@@ -622,7 +639,11 @@ class TGridRenderer {
   // sampled on every pass.
   void Keep(const TPlacedBlock& p) {
     if (p.exact) maps_.push_back(MapOf(p));
-    else placed_.push_back(p);
+    else {
+      placed_.push_back(p);
+      placed_.back().tap = tapCount_;
+      tapCount_ += static_cast<std::size_t>(p.x1 - p.x0) * (p.y1 - p.y0);
+    }
   }
 
   template <int N>
@@ -689,8 +710,9 @@ class TGridRenderer {
     }
   }
 
-  // Domain points between lattice points: bilinear samples, kept for the second loop.
-  void ApplySampled(const TPlacedBlock& p, TFifPixels& grid, std::vector<float>& samples) const {
+  // Domain points between lattice points: bilinear samples, kept for the second loop. With
+  // `taps`, where each pixel read them is written down for ApplyTaps.
+  void ApplySampled(const TPlacedBlock& p, TFifPixels& grid, std::vector<float>& samples, TBilinearTap* taps) const {
     const int w = p.x1 - p.x0;
     samples.resize(static_cast<std::size_t>(w) * (p.y1 - p.y0));
     const std::ptrdiff_t sw = lattice_.Stride();
@@ -708,16 +730,40 @@ class TGridRenderer {
         const int iy = static_cast<int>(cy);
         const float fx = cx - static_cast<float>(ix);
         const float fy = cy - static_cast<float>(iy);
-        const float* g = &lattice_.points[static_cast<std::size_t>(iy * sw + ix)];
-        const float top = g[0] + fx * (g[1] - g[0]);
-        const float bottom = g[sw] + fx * (g[sw + 1] - g[sw]);
-        const float v = top + fy * (bottom - top);
+        const std::int32_t at = static_cast<std::int32_t>(iy * sw + ix);
+        if (taps != nullptr) *taps++ = {at, fx, fy};
+        const float v = Interpolate(lattice_.points.data() + at, sw, fx, fy);
         *s++ = v;
         sum += v;
       }
     }
+    WriteSampled(p, grid, samples, sum);
+  }
+
+  // ApplySampled from the taps it wrote down: the same samples.
+  void ApplyTaps(const TPlacedBlock& p, TFifPixels& grid, std::vector<float>& samples, const TBilinearTap* taps) const {
+    samples.resize(static_cast<std::size_t>(p.x1 - p.x0) * (p.y1 - p.y0));
+    const std::ptrdiff_t sw = lattice_.Stride();
+    const float* points = lattice_.points.data();
+    float sum = 0.0f;
+    for (float& s : samples) {
+      const TBilinearTap& t = *taps++;
+      s = Interpolate(points + t.at, sw, t.fx, t.fy);
+      sum += s;
+    }
+    WriteSampled(p, grid, samples, sum);
+  }
+
+  static float Interpolate(const float* g, std::ptrdiff_t sw, float fx, float fy) {
+    const float top = g[0] + fx * (g[1] - g[0]);
+    const float bottom = g[sw] + fx * (g[sw + 1] - g[sw]);
+    return top + fy * (bottom - top);
+  }
+
+  void WriteSampled(const TPlacedBlock& p, TFifPixels& grid, const std::vector<float>& samples, float sum) const {
+    const int w = p.x1 - p.x0;
     const float offset = p.mean - p.contrast * sum * p.invCount;
-    s = samples.data();
+    const float* s = samples.data();
     for (int y = p.y0; y < p.y1; ++y, s += w) {
       float* out = &grid[Index(p.x0, y)];
       for (int x = 0; x < w; ++x) out[x] = Bound(p.contrast * s[x] + offset);
@@ -750,6 +796,9 @@ class TGridRenderer {
   double latticeY_ = 1.0;
   double latticeShift_ = 0.0;
   std::vector<TPlacedBlock> placed_;
+  bool keepTaps_ = false;  // more than one pass reads this lattice
+  std::size_t tapCount_ = 0;
+  std::vector<TBilinearTap, TUninitialised<TBilinearTap>> taps_;
   bool mapsReady_ = false;
   // Block indices by role, in lists of listCapacity_ each; placed blocks apart.
   std::vector<std::uint32_t, TUninitialised<std::uint32_t>> lists_;

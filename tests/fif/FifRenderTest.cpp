@@ -310,6 +310,12 @@ TEST(FifRender, RendersKeepTheirPixels) {
       {75, 53, 38, 27, {1, 2}, {1, 2}, 1769275038429468356ull},
       {75, 53, 50, 35, {2, 3}, {35, 53}, 4068397960764325528ull},
       {75, 53, 150, 53, {2, 1}, {1, 1}, 17350060847197547294ull},
+      // Reductions to a quarter of the pixels or less, where every pass samples between
+      // lattice points: the later passes reuse the first one's taps.
+      {64, 48, 21, 16, {21, 64}, {1, 3}, 15486551185076405652ull},
+      {75, 53, 30, 17, {2, 5}, {17, 53}, 7756868592250887268ull},
+      {75, 53, 37, 26, {37, 75}, {26, 53}, 9853095044716122203ull},
+      {64, 48, 9, 7, {9, 64}, {7, 48}, 17649225037832634998ull},
   };
   const TFifPlaneParams params;
   for (const TCase& c : cases) {
