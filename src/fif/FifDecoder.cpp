@@ -116,15 +116,24 @@ TFifDecoder::TFifDecoder(std::span<const std::uint8_t> data, int threads)
 
 template <class IO, class Models>
 void TFifDecoder::ParsePlanes(IO& reader, Models& models, std::size_t segment, std::size_t maxBlocks) {
+  // Each plane is parsed into a plane of this thread's own and moved into the picture after: the
+  // planes of the picture share cache lines, and a block list growing there while another thread
+  // grows its neighbour's would pass those lines back and forth for every block.
+  const auto parse = [&](int p, const TFifPlaneParams& params, std::size_t most) {
+    TFifPlane plane;
+    plane.width = picture_->planes[p].width;
+    plane.height = picture_->planes[p].height;
+    CodePlane(reader, models, params, plane, most);
+    const std::size_t blocks = plane.blocks.size();
+    picture_->planes[p] = std::move(plane);
+    return blocks;
+  };
   if (segment == 0) {
-    CodePlane(reader, models, header_.luma, picture_->planes[0], maxBlocks);
+    parse(0, header_.luma, maxBlocks);
     return;
   }
   std::size_t blocksLeft = maxBlocks;
-  for (int p = 1; p < 3; ++p) {
-    CodePlane(reader, models, header_.chroma, picture_->planes[p], blocksLeft);
-    blocksLeft -= picture_->planes[p].blocks.size();
-  }
+  for (int p = 1; p < 3; ++p) blocksLeft -= parse(p, header_.chroma, blocksLeft);
 }
 
 TFifDecoder::~TFifDecoder() = default;
