@@ -229,13 +229,13 @@ TEST(FifRender, HalfSizeFollowsThePlainMaps) {
 }
 
 TEST(FifRender, SharedPassesGiveTheSamePixels) {
-  // Big enough for the own-size grid's passes to be shared out; odd, so that the edge blocks
-  // take the general placement beside the closed forms.
-  constexpr int kW = 257;
-  constexpr int kH = 255;
+  // Big enough for the own-size grid's passes to be shared out (a megapixel); odd, so that the
+  // edge blocks take the general placement beside the closed forms.
+  constexpr int kW = 1027;
+  constexpr int kH = 1025;
   TFifHeader header;
   const TFifPlane plane = FirstPlane(EncodeFif(test::SyntheticPicture(kW, kH, true), TFifEncodeOptions::WithQuality(90)), header);
-  for (auto [gw, gh] : {std::pair{kW, kH}, {(kW + 1) / 2, (kH + 1) / 2}, {200, 190}}) {
+  for (auto [gw, gh] : {std::pair{kW, kH}, {(kW + 1) / 2, (kH + 1) / 2}, {1024, 1024}, {700, 650}}) {
     SCOPED_TRACE(std::to_string(gw) + "x" + std::to_string(gh));
     const TFifRatio sx = gw == (kW + 1) / 2 ? TFifRatio{1, 2} : TFifRatio{gw, kW};
     const TFifRatio sy = gh == (kH + 1) / 2 ? TFifRatio{1, 2} : TFifRatio{gh, kH};
