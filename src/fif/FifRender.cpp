@@ -311,6 +311,9 @@ class TGridRenderer {
 
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
   float Mean(const TFifBlock& b) const { return static_cast<float>(b.meanIndex * params_.meanStep); }
+  float Contrast(const TFifBlock& b) const {
+    return static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
+  }
 
   std::span<const std::uint32_t> List(int role) const {
     return {lists_.data() + role * listCapacity_, listEnd_[role]};
@@ -397,8 +400,8 @@ class TGridRenderer {
     p.x1 = firstX_[b.x + b.w];
     p.y0 = firstY_[b.y];
     p.y1 = firstY_[b.y + b.h];
-    p.mean = static_cast<float>(b.meanIndex * params_.meanStep);
-    p.contrast = static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
+    p.mean = Mean(b);
+    p.contrast = Contrast(b);
     p.invCount = 1.0f / static_cast<float>((p.x1 - p.x0) * (p.y1 - p.y0));
     return p;
   }
@@ -513,8 +516,8 @@ class TGridRenderer {
     m.stepY = Select(swap, alongX, alongY);
     m.w = b.w;
     m.h = b.h;
-    m.contrast = static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
-    m.mean = static_cast<float>(b.meanIndex * params_.meanStep);
+    m.contrast = Contrast(b);
+    m.mean = Mean(b);
     m.invCount = 1.0f / static_cast<float>(b.w * b.h);
   }
 
@@ -539,8 +542,8 @@ class TGridRenderer {
     m.stepY = Select(swap, alongX, alongY);
     m.w = b.w / 2;
     m.h = b.h / 2;
-    m.contrast = static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
-    m.mean = static_cast<float>(b.meanIndex * params_.meanStep);
+    m.contrast = Contrast(b);
+    m.mean = Mean(b);
     m.invCount = 1.0f / static_cast<float>(m.w * m.h);
   }
 

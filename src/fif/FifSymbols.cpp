@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <type_traits>
 
 #include "fif/FifStatus.h"
 
@@ -163,7 +162,7 @@ class TBinaryFields {
 template <class IO>
 class TSymbolFields {
  public:
-  static constexpr bool kReading = std::is_same_v<IO, TRansDecoder>;
+  static constexpr bool kReading = IO::kReading;
   // A single pixel's domain is a single point, so its map gives back its mean: it carries only that.
   static constexpr bool kSinglePixelsMap = false;
 

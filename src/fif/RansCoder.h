@@ -22,6 +22,7 @@ inline constexpr std::uint32_t kRansLow = 1u << 16;
 // Collects symbols in coding order and writes them out at the end (rANS codes backwards).
 class TRansEncoder {
  public:
+  static constexpr bool kReading = false;
   void Encode(TSymbolModel& model, int symbol) {
     Put(model.Start(symbol), model.Frequency(symbol));
     model.Count(symbol);
@@ -50,6 +51,7 @@ class TRansEncoder {
 
 class TRansDecoder {
  public:
+  static constexpr bool kReading = true;
   // Refuses (Damaged() true) data shorter than the two states or states below 2^16.
   explicit TRansDecoder(std::span<const std::uint8_t> data);
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <string>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -282,6 +283,18 @@ TFifPlane RandomPlane(int width, int height, std::uint32_t seed, const TFifPlane
   return plane;
 }
 
+// A render from a plane of width x height to a grid of gridWidth x gridHeight, and the
+// fingerprint its pixels must keep.
+struct TRenderCase {
+  int width, height, gridWidth, gridHeight;
+  TFifRatio sx, sy;
+  std::uint64_t fingerprint;
+  std::string Name() const {
+    return std::to_string(width) + "x" + std::to_string(height) + " to " + std::to_string(gridWidth) + "x" +
+           std::to_string(gridHeight);
+  }
+};
+
 std::uint64_t Fingerprint(const TFifGrid& grid) {
   std::uint64_t hash = 14695981039346656037ull;
   for (const float v : grid.pixels) {
@@ -296,12 +309,7 @@ TEST(FifRender, RendersKeepTheirPixels) {
   // Faster rendering must not move a single bit: these were taken before the own-size render
   // started from the block means at half size. Even and odd sides, at own size, half size, a
   // reduction and an enlargement.
-  struct TCase {
-    int width, height, gridWidth, gridHeight;
-    TFifRatio sx, sy;
-    std::uint64_t fingerprint;
-  };
-  const TCase cases[] = {
+  const TRenderCase cases[] = {
       {64, 48, 64, 48, {1, 1}, {1, 1}, 16535122817263504125ull},
       {64, 48, 32, 24, {1, 2}, {1, 2}, 17264468438587817597ull},
       {64, 48, 43, 32, {43, 64}, {2, 3}, 3883217005063693668ull},
@@ -318,9 +326,8 @@ TEST(FifRender, RendersKeepTheirPixels) {
       {64, 48, 9, 7, {9, 64}, {7, 48}, 17649225037832634998ull},
   };
   const TFifPlaneParams params;
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " to " + std::to_string(c.gridWidth) + "x" +
-                 std::to_string(c.gridHeight));
+  for (const TRenderCase& c : cases) {
+    SCOPED_TRACE(c.Name());
     const TFifPlane plane = RandomPlane(c.width, c.height, 7, params);
     EXPECT_EQ(Fingerprint(RenderPlane(plane, params, c.gridWidth, c.gridHeight, c.sx, c.sy)), c.fingerprint);
   }
@@ -374,12 +381,7 @@ TEST(FifRender, EnlargementsKeepTheirPixels) {
   // Taken from the plain tap-by-tap loops: rows several at a time must add up in the same order.
   // Heights that leave one to three rows over, widths that are not multiples of four, one row,
   // an axis left alone.
-  struct TCase {
-    int width, height, gridWidth, gridHeight;
-    TFifRatio sx, sy;
-    std::uint64_t fingerprint;
-  };
-  const TCase cases[] = {
+  const TRenderCase cases[] = {
       {13, 7, 26, 14, {2, 1}, {2, 1}, 16377656812985940144ull},
       {5, 3, 15, 3, {3, 1}, {1, 1}, 9005345567965555787ull},
       {11, 1, 17, 2, {17, 11}, {2, 1}, 8779769443538264240ull},
@@ -387,9 +389,8 @@ TEST(FifRender, EnlargementsKeepTheirPixels) {
       {6, 5, 14, 11, {7, 3}, {11, 5}, 6955490407682298259ull},
       {4, 4, 8, 8, {2, 1}, {2, 1}, 10594346086240982642ull},
   };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " to " + std::to_string(c.gridWidth) + "x" +
-                 std::to_string(c.gridHeight));
+  for (const TRenderCase& c : cases) {
+    SCOPED_TRACE(c.Name());
     EXPECT_EQ(Fingerprint(ResamplePlane(NoisyGrid(c.width, c.height), c.gridWidth, c.gridHeight, c.sx, c.sy)),
               c.fingerprint);
   }
