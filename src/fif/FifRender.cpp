@@ -2,6 +2,7 @@
 
 #include "fif/FifParallel.h"
 #include "fif/FifResample.h"
+#include "fif/FifShownPlane.h"
 
 #include <algorithm>
 #include <array>
@@ -134,14 +135,15 @@ class TGridRenderer {
  public:
   // With halfPlaneLattice, the lattice that passes read is not made from this grid but handed in
   // by TakeHalf: the plane at half its size, a point per pixel pair of the plane.
-  TGridRenderer(const TFifPlane& plane, const TFifPlaneParams& params, int gridW, int gridH, TFifRatio sx,
+  TGridRenderer(const TFifShownPlane& shown, const TFifPlaneParams& params, int gridW, int gridH, TFifRatio sx,
                 TFifRatio sy, int threads, bool halfPlaneLattice = false)
-      : plane_(plane),
+      : plane_(shown.Plane()),
+        means_(shown.Means()),
         params_(params),
         width_(gridW),
         height_(gridH),
-        firstX_(FirstPixels(plane.width, sx, gridW)),
-        firstY_(FirstPixels(plane.height, sy, gridH)),
+        firstX_(FirstPixels(plane_.width, sx, gridW)),
+        firstY_(FirstPixels(plane_.height, sy, gridH)),
         sx_(sx),
         sy_(sy),
         threads_(threads),
@@ -163,8 +165,8 @@ class TGridRenderer {
     if (halfPlaneLattice) {
       // Lattice point k stands for plane pixels 2k and 2k + 1: plane position 2k + 1.
       lattice_.step = 2;
-      lattice_.width = (plane.width + 1) / 2;
-      lattice_.height = (plane.height + 1) / 2;
+      lattice_.width = (plane_.width + 1) / 2;
+      lattice_.height = (plane_.height + 1) / 2;
       latticeX_ = latticeY_ = 0.5;
       latticeShift_ = 0.5;
       onLattice_ = false;
@@ -179,15 +181,15 @@ class TGridRenderer {
     // Only mapped blocks that own grid pixels need a placement; flat ones are filled once. Their
     // indices are gathered first, without a branch: whether a block is mapped is a coin toss to
     // the processor.
-    std::vector<std::uint32_t, TUninitialised<std::uint32_t>> mapped(plane.blocks.size());
+    std::vector<std::uint32_t, TUninitialised<std::uint32_t>> mapped(plane_.blocks.size());
     std::size_t count = 0;
-    for (std::size_t i = 0; i < plane.blocks.size(); ++i) {
+    for (std::size_t i = 0; i < plane_.blocks.size(); ++i) {
       mapped[count] = static_cast<std::uint32_t>(i);
-      count += Mapped(plane.blocks[i]);
+      count += Mapped(plane_.blocks[i]);
     }
     placed_.reserve(count);
     for (std::size_t k = 0; k < count; ++k) {
-      const TFifBlock& b = plane.blocks[mapped[k]];
+      const TFifBlock& b = plane_.blocks[mapped[k]];
       TPlacedBlock p = Span(b);
       Place(b, p);
       Keep(p);
@@ -310,7 +312,7 @@ class TGridRenderer {
   }
 
   std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
-  float Mean(const TFifBlock& b) const { return static_cast<float>(b.meanIndex * params_.meanStep); }
+  float Mean(const TFifBlock& b) const { return means_[&b - plane_.blocks.data()]; }
   float Contrast(const TFifBlock& b) const {
     return static_cast<float>(b.contrast) / static_cast<float>(params_.contrastDen);
   }
@@ -780,6 +782,7 @@ class TGridRenderer {
   static float Bound(float v) { return Clamp(v, kLow, kHigh); }
 
   const TFifPlane& plane_;
+  const float* means_;  // per block of plane_
   const TFifPlaneParams& params_;
   int width_;
   int height_;
@@ -813,6 +816,16 @@ class TGridRenderer {
   std::array<std::size_t, kShapes + 1> shapeBegin_{};
 };
 
+// How far a renderer at scale (sx, sy) joins flat leaves: up to the whole plane pixels that one
+// grid pixel spans along its less reduced axis, so that no grid pixel point-samples a group of
+// flat leaves it covers.
+int JoinLog2(TFifRatio sx, TFifRatio sy) {
+  const std::int64_t span = std::min(sx.den / sx.num, sy.den / sy.num);
+  int log2 = 0;
+  while (log2 < kFifMaxBlockLog2 && (std::int64_t{2} << log2) <= span) ++log2;
+  return log2;
+}
+
 }  // namespace
 
 TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int gridWidth, int gridHeight,
@@ -839,22 +852,25 @@ TFifGrid RenderPlane(const TFifPlane& plane, const TFifPlaneParams& params, int 
       std::int64_t{4} * gridWidth * gridHeight > std::int64_t{plane.width} * plane.height) {
     const int halfW = (plane.width + 1) / 2;
     const int halfH = (plane.height + 1) / 2;
-    TGridRenderer halfRenderer(plane, params, halfW, halfH, {1, 2}, {1, 2}, threads);
+    const TFifShownPlane halfShown(plane, params, 1);
+    TGridRenderer halfRenderer(halfShown, params, halfW, halfH, {1, 2}, {1, 2}, threads);
     TFifPixels half(static_cast<std::size_t>(halfW) * halfH);
     halfRenderer.FillMeans(half);
     for (int pass = 1; pass < kPasses; ++pass) {
       halfRenderer.Smooth(half);
       halfRenderer.Apply(half);
     }
-    TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy, threads, true);
+    const TFifShownPlane shown(plane, params, JoinLog2(sx, sy));
+    TGridRenderer renderer(shown, params, gridWidth, gridHeight, sx, sy, threads, true);
     renderer.FillMeans(grid.pixels);
     renderer.TakeHalf(half);
     renderer.Apply(grid.pixels);
     return grid;
   }
-  TGridRenderer renderer(plane, params, gridWidth, gridHeight, sx, sy, threads);
+  const TFifShownPlane shown(plane, params, JoinLog2(sx, sy));
+  TGridRenderer renderer(shown, params, gridWidth, gridHeight, sx, sy, threads);
   if (ownSize) {
-    TGridRenderer halfRenderer(plane, params, (gridWidth + 1) / 2, (gridHeight + 1) / 2, {sx.num, 2 * sx.den},
+    TGridRenderer halfRenderer(shown, params, (gridWidth + 1) / 2, (gridHeight + 1) / 2, {sx.num, 2 * sx.den},
                                {sy.num, 2 * sy.den}, threads);
     renderer.MapOnLattice();
     halfRenderer.MapOnLattice(renderer);

@@ -46,7 +46,8 @@ int CodeBitTree(IO& io, TBitContext* contexts, int bits, int value) {
 }
 
 // Memory of the leaves coded so far (cells of the smallest block size), for the mean
-// prediction and the context choices. Only the left and top neighbours are ever asked for, and
+// prediction and the context choices. Means are kept as values (index times the level's step),
+// since neighbours may have been quantised with other steps. Only the left and top neighbours are ever asked for, and
 // quadtree order visits every cell row left to right and every cell column top to bottom: the
 // left neighbour is the last leaf that touched the cell row, the top one the last that touched
 // the cell column. So a leaf writes its height and its width in cells, not its area.
@@ -54,12 +55,11 @@ class TLeafMap {
  public:
   TLeafMap(const TFifPlane& plane, const TFifPlaneParams& params)
       : shift_(params.minLog2),
-        defaultMean_((128 + params.meanStep / 2) / params.meanStep),
         rows_(static_cast<std::size_t>(((plane.height - 1) >> shift_) + 1)),
         columns_(static_cast<std::size_t>(((plane.width - 1) >> shift_) + 1)) {}
 
   struct TCell {
-    std::int16_t meanIndex = 0;
+    std::int16_t mean = 0;
     std::int8_t log2 = -1;
     std::int8_t flat = 0;
   };
@@ -67,13 +67,14 @@ class TLeafMap {
   const TCell* Left(int x, int y) const { return x > 0 ? &rows_[static_cast<std::size_t>(y >> shift_)] : nullptr; }
   const TCell* Top(int x, int y) const { return y > 0 ? &columns_[static_cast<std::size_t>(x >> shift_)] : nullptr; }
 
+  // The predicted mean value: the neighbours' average, or mid-grey without any.
   int PredictMean(int x, int y) const {
     const TCell* l = Left(x, y);
     const TCell* t = Top(x, y);
-    if (l && t) return (l->meanIndex + t->meanIndex + 1) >> 1;  // means are never negative
-    if (l) return l->meanIndex;
-    if (t) return t->meanIndex;
-    return defaultMean_;
+    if (l && t) return (l->mean + t->mean + 1) >> 1;  // means are never negative
+    if (l) return l->mean;
+    if (t) return t->mean;
+    return 128;
   }
   int SplitContext(int x, int y, int log2) const {
     const TCell* l = Left(x, y);
@@ -81,11 +82,11 @@ class TLeafMap {
     return (l && l->log2 < log2) + (t && t->log2 < log2);
   }
   // How far apart the left and top neighbours' means are: 0, 1 or 2 (1 without both).
-  int Activity(int x, int y, int meanStep) const {
+  int Activity(int x, int y) const {
     const TCell* l = Left(x, y);
     const TCell* t = Top(x, y);
     if (!l || !t) return 1;
-    const int apart = std::abs(l->meanIndex - t->meanIndex) * meanStep;
+    const int apart = std::abs(l->mean - t->mean);
     return (apart >= TFifPlaneModels::kActivity[0]) + (apart >= TFifPlaneModels::kActivity[1]);
   }
   int FlatContext(int x, int y) const {
@@ -93,8 +94,8 @@ class TLeafMap {
     const TCell* t = Top(x, y);
     return (l && l->flat) + (t && t->flat);
   }
-  void Record(const TFifBlock& b) {
-    const TCell cell{static_cast<std::int16_t>(b.meanIndex), static_cast<std::int8_t>(b.log2),
+  void Record(const TFifBlock& b, int meanStep) {
+    const TCell cell{static_cast<std::int16_t>(b.meanIndex * meanStep), static_cast<std::int8_t>(b.log2),
                      static_cast<std::int8_t>(b.contrast == 0)};
     // Most leaves touch up to four cells: four stores cover any such count without a loop,
     // whose exit would be a coin toss to the processor.
@@ -113,7 +114,6 @@ class TLeafMap {
 
  private:
   int shift_;
-  int defaultMean_;
   std::vector<TCell> rows_;     // per cell row: the last leaf that touched it
   std::vector<TCell> columns_;  // per cell column: likewise
 };
@@ -260,8 +260,13 @@ class TPlaneWalk {
         p_(params),
         plane_(plane),
         map_(plane, params),
-        maxLeaves_(maxLeaves),
-        maxMeanIndex_(MaxMeanIndex(params.meanStep)) {}
+        maxLeaves_(maxLeaves) {
+    for (int level = 0; level < params.Levels(); ++level) {
+      const int step = params.meanStep[static_cast<std::size_t>(level)];
+      maxMeanIndex_[level] = MaxMeanIndex(step);
+      halfStepReciprocal_[level] = ((1 << kReciprocalShift) + 2 * step - 1) / (2 * step);
+    }
+  }
 
   void Run() {
     const int top = 1 << p_.topLog2;
@@ -310,7 +315,7 @@ class TPlaneWalk {
       if (given.x != x || given.y != y || given.log2 != log2) Damaged("leaves do not tile the plane");
     }
     Leaf(b, level);
-    map_.Record(b);
+    map_.Record(b, p_.meanStep[static_cast<std::size_t>(level)]);
     if constexpr (Fields::kReading) {
       if (plane_.blocks.size() >= maxLeaves_) Damaged("more blocks than the data can hold");
       plane_.blocks.push_back(b);
@@ -319,11 +324,10 @@ class TPlaneWalk {
   }
 
   void Leaf(TFifBlock& b, int level) {
-    const int predicted = map_.PredictMean(b.x, b.y);
-    const int residual =
-        io_.MeanResidual(b.log2 == p_.minLog2, map_.Activity(b.x, b.y, p_.meanStep), b.meanIndex - predicted);
+    const int predicted = MeanIndexNear(map_.PredictMean(b.x, b.y), level);
+    const int residual = io_.MeanResidual(b.log2 == p_.minLog2, map_.Activity(b.x, b.y), b.meanIndex - predicted);
     b.meanIndex = predicted + residual;
-    if (b.meanIndex < 0 || b.meanIndex > maxMeanIndex_) Damaged("block mean out of range");
+    if (b.meanIndex < 0 || b.meanIndex > maxMeanIndex_[level]) Damaged("block mean out of range");
 
     const int halfW = plane_.width / 2;
     const int halfH = plane_.height / 2;
@@ -360,12 +364,22 @@ class TPlaneWalk {
       Damaged("domain outside the plane");
   }
 
+  // The mean index of a level nearest to a mean value (halves rounded up): floor((2 value +
+  // step) / (2 step)), by a multiply that is exact for the values means reach.
+  int MeanIndexNear(int value, int level) const {
+    return static_cast<int>((static_cast<std::uint32_t>(2 * value + p_.meanStep[static_cast<std::size_t>(level)]) *
+                             halfStepReciprocal_[level]) >>
+                            kReciprocalShift);
+  }
+
+  static constexpr int kReciprocalShift = 22;
   Fields& io_;
   const TFifPlaneParams& p_;
   TFifPlane& plane_;
   TLeafMap map_;
   std::size_t maxLeaves_;
-  int maxMeanIndex_;
+  int maxMeanIndex_[kFifMaxLevels] = {};
+  std::uint32_t halfStepReciprocal_[kFifMaxLevels] = {};  // 2^22 / (2 step), rounded up
   std::size_t cursor_ = 0;
 };
 

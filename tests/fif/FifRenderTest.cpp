@@ -33,6 +33,10 @@ TFifPlane FirstPlane(const std::vector<std::uint8_t>& fif, TFifHeader& header) {
   return plane;
 }
 
+double MeanOf(const TFifBlock& b, const TFifPlaneParams& params) {
+  return b.meanIndex * params.meanStep[static_cast<std::size_t>(params.topLog2 - b.log2)];
+}
+
 // Every range pixel from its domain pixel in the half-size plane, many times over.
 std::vector<double> ConvergedAttractor(const TFifPlane& plane, const TFifPlaneParams& params) {
   const int w = plane.width;
@@ -41,7 +45,7 @@ std::vector<double> ConvergedAttractor(const TFifPlane& plane, const TFifPlanePa
   std::vector<double> picture(static_cast<std::size_t>(w) * plane.height);
   for (const TFifBlock& b : plane.blocks)
     for (int j = 0; j < b.h; ++j)
-      for (int i = 0; i < b.w; ++i) picture[(b.y + j) * w + b.x + i] = b.meanIndex * params.meanStep;
+      for (int i = 0; i < b.w; ++i) picture[(b.y + j) * w + b.x + i] = MeanOf(b, params);
   std::vector<double> half(static_cast<std::size_t>(hw) * hh);
   for (int pass = 0; pass < 40; ++pass) {
     for (int y = 0; y < hh; ++y)
@@ -64,7 +68,7 @@ std::vector<double> ConvergedAttractor(const TFifPlane& plane, const TFifPlanePa
       for (int j = 0; j < b.h; ++j)
         for (int i = 0; i < b.w; ++i)
           picture[(b.y + j) * w + b.x + i] =
-              std::clamp(a * (domain(i, j) - mean) + b.meanIndex * params.meanStep, -128.0, 383.0);
+              std::clamp(a * (domain(i, j) - mean) + MeanOf(b, params), -128.0, 383.0);
     }
   }
   return picture;
@@ -136,7 +140,7 @@ std::vector<double> ReducedFromHalf(const TFifPlane& plane, const TFifPlaneParam
       }
     const double a = static_cast<double>(b.contrast) / params.contrastDen;
     for (const auto& [at, d] : samples)
-      out[at] = std::clamp(a * (d - sum / samples.size()) + b.meanIndex * params.meanStep, -128.0, 383.0);
+      out[at] = std::clamp(a * (d - sum / samples.size()) + MeanOf(b, params), -128.0, 383.0);
   }
   return out;
 }
@@ -164,6 +168,7 @@ TEST(FifRender, ReductionsTakeTheirLastDomainsFromThePlaneAtHalfSize) {
 // Passes at exactly half the plane's size, plainly: grid pixel X stands for plane position 2X + 1
 // (the edge blocks take the pixels beyond the plane), and each pass maps the previous grid's
 // 2 x 2 means at pixel corners (edges repeated), sampled where the block's map sends the pixel.
+// A grid pixel over single-pixel leaves is their mean, as the attractor's 2 x 2 mean is.
 std::vector<double> HalfSizePasses(const TFifPlane& plane, const TFifPlaneParams& params, int gw, int gh, int passes) {
   const auto owner = [&](const TFifBlock& b, int x, int y) {
     const int cx = std::min(2 * x + 1, plane.width - 1);
@@ -174,7 +179,21 @@ std::vector<double> HalfSizePasses(const TFifPlane& plane, const TFifPlaneParams
   for (const TFifBlock& b : plane.blocks)
     for (int y = 0; y < gh; ++y)
       for (int x = 0; x < gw; ++x)
-        if (owner(b, x, y)) grid[y * gw + x] = b.meanIndex * params.meanStep;
+        if (owner(b, x, y)) grid[y * gw + x] = MeanOf(b, params);
+  std::vector<double> single(static_cast<std::size_t>(plane.width) * plane.height, -1.0);
+  for (const TFifBlock& b : plane.blocks)
+    if (b.w * b.h == 1) single[b.y * plane.width + b.x] = MeanOf(b, params);
+  for (int y = 0; y < gh; ++y)
+    for (int x = 0; x < gw; ++x) {
+      const int x1 = std::min(2 * x + 1, plane.width - 1);
+      const int y1 = std::min(2 * y + 1, plane.height - 1);
+      if (single[y1 * plane.width + x1] < 0.0) continue;
+      double sum = 0.0;
+      int count = 0;
+      for (int py = 2 * y; py <= y1; ++py)
+        for (int px = 2 * x; px <= x1; ++px, ++count) sum += single[py * plane.width + px];
+      grid[y * gw + x] = sum / count;
+    }
   const auto at = [&](int x, int y) { return grid[std::clamp(y, 0, gh - 1) * gw + std::clamp(x, 0, gw - 1)]; };
   const auto corner = [&](double kx, double ky) {
     const int x = static_cast<int>(std::clamp(kx, 0.0, static_cast<double>(gw)));
@@ -202,7 +221,7 @@ std::vector<double> HalfSizePasses(const TFifPlane& plane, const TFifPlaneParams
         }
       const double a = static_cast<double>(b.contrast) / params.contrastDen;
       for (const auto& [i, d] : samples)
-        next[i] = std::clamp(a * (d - sum / samples.size()) + b.meanIndex * params.meanStep, -128.0, 383.0);
+        next[i] = std::clamp(a * (d - sum / samples.size()) + MeanOf(b, params), -128.0, 383.0);
     }
     grid = next;
   }
@@ -227,6 +246,38 @@ TEST(FifRender, HalfSizeFollowsThePlainMaps) {
     // off is whole levels out.
     EXPECT_LT(worst, 0.02);
   }
+}
+
+TEST(FifRender, ReductionsAverageLeavesSmallerThanTheirPixels) {
+  // A one-pixel checkerboard of flat single-pixel leaves, in quadtree order: a reduced grid pixel
+  // covers black and white alike, and must not show just one of them.
+  TFifPlaneParams params;
+  params.topLog2 = 3;
+  params.minLog2 = 0;
+  params.meanStep.fill(1);
+  TFifPlane plane;
+  plane.width = plane.height = 8;
+  const std::function<void(int, int, int)> node = [&](int x, int y, int side) {
+    if (side > 1) {
+      const int s = side / 2;
+      for (auto [dx, dy] : {std::pair{0, 0}, {s, 0}, {0, s}, {s, s}}) node(x + dx, y + dy, s);
+      return;
+    }
+    TFifBlock b;
+    b.x = x;
+    b.y = y;
+    b.w = b.h = 1;
+    b.meanIndex = (x + y) % 2 == 0 ? 0 : 255;
+    plane.blocks.push_back(b);
+  };
+  node(0, 0, 8);
+  for (auto [size, scale] : {std::pair{4, TFifRatio{1, 2}}, {3, TFifRatio{3, 8}}, {2, TFifRatio{1, 4}}}) {
+    SCOPED_TRACE(size);
+    for (const float v : RenderPlane(plane, params, size, size, scale, scale).pixels) EXPECT_FLOAT_EQ(v, 127.5f);
+  }
+  const TFifGrid own = RenderPlane(plane, params, 8, 8, {1, 1}, {1, 1});
+  EXPECT_EQ(own.At(0, 0), 0.0f);
+  EXPECT_EQ(own.At(1, 0), 255.0f);
 }
 
 TEST(FifRender, SharedPassesGiveTheSamePixels) {
@@ -269,7 +320,7 @@ TFifPlane RandomPlane(int width, int height, std::uint32_t seed, const TFifPlane
     b.w = std::min(side, width - x);
     b.h = std::min(side, height - y);
     b.log2 = std::bit_width(static_cast<unsigned>(side)) - 1;
-    b.meanIndex = below(MaxMeanIndex(params.meanStep) + 1);
+    b.meanIndex = below(MaxMeanIndex(params.meanStep[static_cast<std::size_t>(params.topLog2 - b.log2)]) + 1);
     if (below(4) != 0 && b.w <= halfW && b.h <= halfH) {
       b.contrast = below(2 * params.contrastLevels + 1) - params.contrastLevels;
       b.isometry = below(b.w == b.h ? 8 : 4);

@@ -133,8 +133,11 @@ nlohmann::json PlaneJson(const TFifPlaneParams& p) {
   nlohmann::json levels = nlohmann::json::array();
   for (int i = 0; i < p.Levels(); ++i)
     levels.push_back({{"searchRadius", p.searchRadius[static_cast<std::size_t>(i)]},
-                      {"searchStep", p.searchStep[static_cast<std::size_t>(i)]}});
-  return {{"largestBlock", 1 << p.topLog2}, {"smallestBlock", 1 << p.minLog2}, {"meanStep", p.meanStep},
+                      {"searchStep", p.searchStep[static_cast<std::size_t>(i)]},
+                      {"meanStep", p.meanStep[static_cast<std::size_t>(i)]}});
+  // The plane's mean step is that of its smallest blocks, where most means are.
+  return {{"largestBlock", 1 << p.topLog2}, {"smallestBlock", 1 << p.minLog2},
+          {"meanStep", p.meanStep[static_cast<std::size_t>(p.Levels() - 1)]},
           {"contrastLevels", p.contrastLevels}, {"contrastDenominator", p.contrastDen}, {"levels", levels}};
 }
 
