@@ -94,6 +94,13 @@ class TLeafMap {
     const TCell* t = Top(x, y);
     return (l && l->flat) + (t && t->flat);
   }
+  // A leaf of one cell (a single pixel when cells are pixels).
+  void RecordPixel(const TFifBlock& b, int meanStep) {
+    const TCell cell{static_cast<std::int16_t>(b.meanIndex * meanStep), static_cast<std::int8_t>(b.log2),
+                     static_cast<std::int8_t>(b.contrast == 0)};
+    rows_[static_cast<std::size_t>(b.y >> shift_)] = cell;
+    columns_[static_cast<std::size_t>(b.x >> shift_)] = cell;
+  }
   void Record(const TFifBlock& b, int meanStep) {
     const TCell cell{static_cast<std::int16_t>(b.meanIndex * meanStep), static_cast<std::int8_t>(b.log2),
                      static_cast<std::int8_t>(b.contrast == 0)};
@@ -292,6 +299,12 @@ class TPlaneWalk {
       split = io_.Split(level, map_.SplitContext(x, y, log2), wanted) == 1;
     }
     if (split) {
+      if constexpr (Fields::kReading && !Fields::kSinglePixelsMap) {
+        if (log2 == 1) {
+          SinglePixels(x, y);
+          return;
+        }
+      }
       const int half = 1 << (log2 - 1);
       for (int i = 0; i < 4; ++i) {
         const int cx = x + (i & 1) * half;
@@ -321,6 +334,28 @@ class TPlaneWalk {
       plane_.blocks.push_back(b);
     }
     ++cursor_;
+  }
+
+  // The single-pixel leaves of a split 2 x 2 node, read as Node and Leaf would read them but
+  // without their general steps: such a leaf carries only its mean, and single pixels are most
+  // of the leaves of a finely coded picture.
+  void SinglePixels(int x, int y) {
+    const int level = p_.topLog2;
+    const int step = p_.meanStep[static_cast<std::size_t>(level)];
+    for (int i = 0; i < 4; ++i) {
+      TFifBlock b;
+      b.x = x + (i & 1);
+      b.y = y + (i >> 1);
+      if (b.x >= plane_.width || b.y >= plane_.height) continue;
+      b.w = b.h = 1;
+      const int predicted = MeanIndexNear(map_.PredictMean(b.x, b.y), level);
+      b.meanIndex = predicted + io_.MeanResidual(true, map_.Activity(b.x, b.y), 0);
+      if (b.meanIndex < 0 || b.meanIndex > maxMeanIndex_[level]) Damaged("block mean out of range");
+      map_.RecordPixel(b, step);
+      if (plane_.blocks.size() >= maxLeaves_) Damaged("more blocks than the data can hold");
+      plane_.blocks.push_back(b);
+      ++cursor_;
+    }
   }
 
   void Leaf(TFifBlock& b, int level) {
