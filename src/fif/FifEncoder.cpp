@@ -24,6 +24,9 @@ constexpr int kSmallBlock = 8;
 // Mean steps: this times sqrt(lambda), over the block's side.
 constexpr double kMeanStepScale = 3.0;
 
+// The decoding cost of a leaf at high qualities, in bits (LeafBits).
+constexpr double kLeafBits = 8.0;
+
 // Squared error per estimated bit that the encoder is willing to trade.
 double Lambda(int quality) { return 2.0 * std::pow(2.0, (100 - quality) / 8.0); }
 
@@ -48,6 +51,14 @@ TFifPlaneParams PlaneParams(double lambda) {
     p.meanStep[level] = std::clamp(static_cast<int>(std::lround(kMeanStepScale * std::sqrt(lambda) / size)), 1, 64);
   }
   return p;
+}
+
+// What a leaf costs the decoder, in bits charged on top of its own. At high qualities tiny leaves
+// (mostly single pixels) multiply, and the decoding time with them, while each buys little: from
+// the default quality up to 90 the charge grows to kLeafBits. At 90 it costs 0.2 dB at equal size
+// and saves a quarter of the decoding time.
+double LeafBits(int quality) {
+  return kLeafBits * std::clamp((quality - kFifDefaultQuality) / (90.0 - kFifDefaultQuality), 0.0, 1.0);
 }
 
 void CheckSize(int width, int height) {
@@ -103,7 +114,8 @@ std::vector<std::uint8_t> Assemble(const TFifHeader& header, const std::vector<T
   const double lambda = Lambda(header.quality);
   std::vector<TFifPlane> coded(planes.size());
   ParallelFor(planes.size(), threads > 0 ? threads : FifDefaultThreads(), [&](std::size_t i) {
-    coded[i] = EncodePlane(planes[i], i > 0 ? header.chroma : header.luma, i > 0 ? lambda * kChromaLambdaFactor : lambda);
+    coded[i] = EncodePlane(planes[i], i > 0 ? header.chroma : header.luma, i > 0 ? lambda * kChromaLambdaFactor : lambda,
+                           LeafBits(header.quality));
   });
   std::vector<std::vector<std::uint8_t>> segments;
   const auto codeSegment = [&](std::size_t first, std::size_t end) {

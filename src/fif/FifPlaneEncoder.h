@@ -15,6 +15,8 @@ struct TFifPlaneSource {
   std::vector<float> pixels;  // row by row, top row first, 0..255
 };
 
-TFifPlane EncodePlane(const TFifPlaneSource& source, const TFifPlaneParams& params, double lambda);
+// leafBits: what each leaf costs the decoder, as bits charged on top of its estimated ones.
+TFifPlane EncodePlane(const TFifPlaneSource& source, const TFifPlaneParams& params, double lambda,
+                      double leafBits = 0.0);
 
 }  // namespace qrl
