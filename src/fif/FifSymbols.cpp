@@ -58,10 +58,16 @@ class TLeafMap {
         rows_(static_cast<std::size_t>(((plane.height - 1) >> shift_) + 1)),
         columns_(static_cast<std::size_t>(((plane.width - 1) >> shift_) + 1)) {}
 
+  // One word, written and read whole: mean value (16 bits), log2 (8, -1 before any leaf), flat (8).
   struct TCell {
-    std::int16_t mean = 0;
-    std::int8_t log2 = -1;
-    std::int8_t flat = 0;
+    std::uint32_t bits = 0x00FF0000;
+    int Mean() const { return static_cast<int>(bits & 0xFFFF); }
+    int Log2() const { return static_cast<std::int8_t>(bits >> 16); }
+    bool Flat() const { return (bits >> 24) != 0; }
+    static TCell Of(const TFifBlock& b, int meanStep) {
+      return {static_cast<std::uint32_t>(b.meanIndex * meanStep) | (static_cast<std::uint32_t>(b.log2) & 0xFF) << 16 |
+              static_cast<std::uint32_t>(b.contrast == 0) << 24};
+    }
   };
 
   const TCell* Left(int x, int y) const { return x > 0 ? &rows_[static_cast<std::size_t>(y >> shift_)] : nullptr; }
@@ -71,46 +77,47 @@ class TLeafMap {
   int PredictMean(int x, int y) const {
     const TCell* l = Left(x, y);
     const TCell* t = Top(x, y);
-    if (l && t) return (l->mean + t->mean + 1) >> 1;  // means are never negative
-    if (l) return l->mean;
-    if (t) return t->mean;
+    if (l && t) return (l->Mean() + t->Mean() + 1) >> 1;  // means are never negative
+    if (l) return l->Mean();
+    if (t) return t->Mean();
     return 128;
   }
   int SplitContext(int x, int y, int log2) const {
     const TCell* l = Left(x, y);
     const TCell* t = Top(x, y);
-    return (l && l->log2 < log2) + (t && t->log2 < log2);
+    return (l && l->Log2() < log2) + (t && t->Log2() < log2);
   }
   // How far apart the left and top neighbours' means are: 0, 1 or 2 (1 without both).
   int Activity(int x, int y) const {
     const TCell* l = Left(x, y);
     const TCell* t = Top(x, y);
     if (!l || !t) return 1;
-    const int apart = std::abs(l->mean - t->mean);
+    const int apart = std::abs(l->Mean() - t->Mean());
     return (apart >= TFifPlaneModels::kActivity[0]) + (apart >= TFifPlaneModels::kActivity[1]);
   }
   int FlatContext(int x, int y) const {
     const TCell* l = Left(x, y);
     const TCell* t = Top(x, y);
-    return (l && l->flat) + (t && t->flat);
+    return (l && l->Flat()) + (t && t->Flat());
   }
   // A leaf of one cell (a single pixel when cells are pixels).
   void RecordPixel(const TFifBlock& b, int meanStep) {
-    const TCell cell{static_cast<std::int16_t>(b.meanIndex * meanStep), static_cast<std::int8_t>(b.log2),
-                     static_cast<std::int8_t>(b.contrast == 0)};
+    const TCell cell = TCell::Of(b, meanStep);
     rows_[static_cast<std::size_t>(b.y >> shift_)] = cell;
     columns_[static_cast<std::size_t>(b.x >> shift_)] = cell;
   }
   void Record(const TFifBlock& b, int meanStep) {
-    const TCell cell{static_cast<std::int16_t>(b.meanIndex * meanStep), static_cast<std::int8_t>(b.log2),
-                     static_cast<std::int8_t>(b.contrast == 0)};
+    const TCell cell = TCell::Of(b, meanStep);
     // Most leaves touch up to four cells: four stores cover any such count without a loop,
     // whose exit would be a coin toss to the processor.
     const auto fill = [&cell](std::vector<TCell>& cells, int from, int to) {
       TCell* c = cells.data() + from;
       const int count = to - from;
       if (count <= 4) {
-        c[0] = c[count - 1] = c[count / 2] = c[(count - 1) / 2] = cell;
+        c[0] = cell;
+        c[count - 1] = cell;
+        c[count / 2] = cell;
+        c[(count - 1) / 2] = cell;
       } else {
         for (int i = 0; i < count; ++i) c[i] = cell;
       }
@@ -313,27 +320,30 @@ class TPlaneWalk {
       }
       return;
     }
-    TFifBlock b;
-    if constexpr (!Fields::kReading) {
-      if (cursor_ >= plane_.blocks.size()) Damaged("leaves do not tile the plane");
-      b = plane_.blocks[cursor_];
-    }
+    TFifBlock& b = LeafAt(x, y, log2);
     b.x = x;
     b.y = y;
     b.log2 = log2;
     b.w = std::min(1 << log2, plane_.width - x);
     b.h = std::min(1 << log2, plane_.height - y);
-    if constexpr (!Fields::kReading) {
-      const TFifBlock& given = plane_.blocks[cursor_];
-      if (given.x != x || given.y != y || given.log2 != log2) Damaged("leaves do not tile the plane");
-    }
     Leaf(b, level);
     map_.Record(b, p_.meanStep[static_cast<std::size_t>(level)]);
+    ++cursor_;
+  }
+
+  // Where the leaf at (x, y) is made: a read leaf in its place in the plane (built elsewhere and
+  // copied, its fields would be read back as wider words than they were written, which stalls the
+  // processor), a leaf to write in a copy of the given one.
+  TFifBlock& LeafAt([[maybe_unused]] int x, [[maybe_unused]] int y, [[maybe_unused]] int log2) {
     if constexpr (Fields::kReading) {
       if (plane_.blocks.size() >= maxLeaves_) Damaged("more blocks than the data can hold");
-      plane_.blocks.push_back(b);
+      return plane_.blocks.emplace_back();
+    } else {
+      if (cursor_ >= plane_.blocks.size()) Damaged("leaves do not tile the plane");
+      given_ = plane_.blocks[cursor_];
+      if (given_.x != x || given_.y != y || given_.log2 != log2) Damaged("leaves do not tile the plane");
+      return given_;
     }
-    ++cursor_;
   }
 
   // The single-pixel leaves of a split 2 x 2 node, read as Node and Leaf would read them but
@@ -343,17 +353,17 @@ class TPlaneWalk {
     const int level = p_.topLog2;
     const int step = p_.meanStep[static_cast<std::size_t>(level)];
     for (int i = 0; i < 4; ++i) {
-      TFifBlock b;
-      b.x = x + (i & 1);
-      b.y = y + (i >> 1);
-      if (b.x >= plane_.width || b.y >= plane_.height) continue;
+      const int px = x + (i & 1);
+      const int py = y + (i >> 1);
+      if (px >= plane_.width || py >= plane_.height) continue;
+      TFifBlock& b = LeafAt(px, py, 0);
+      b.x = px;
+      b.y = py;
       b.w = b.h = 1;
-      const int predicted = MeanIndexNear(map_.PredictMean(b.x, b.y), level);
-      b.meanIndex = predicted + io_.MeanResidual(true, map_.Activity(b.x, b.y), 0);
+      const int predicted = MeanIndexNear(map_.PredictMean(px, py), level);
+      b.meanIndex = predicted + io_.MeanResidual(true, map_.Activity(px, py), 0);
       if (b.meanIndex < 0 || b.meanIndex > maxMeanIndex_[level]) Damaged("block mean out of range");
       map_.RecordPixel(b, step);
-      if (plane_.blocks.size() >= maxLeaves_) Damaged("more blocks than the data can hold");
-      plane_.blocks.push_back(b);
       ++cursor_;
     }
   }
@@ -416,6 +426,7 @@ class TPlaneWalk {
   int maxMeanIndex_[kFifMaxLevels] = {};
   std::uint32_t halfStepReciprocal_[kFifMaxLevels] = {};  // 2^22 / (2 step), rounded up
   std::size_t cursor_ = 0;
+  TFifBlock given_;  // writing: the leaf being written
 };
 
 template <class Fields>
