@@ -55,8 +55,9 @@ TFifPlaneParams PlaneParams(double lambda) {
 
 // What a leaf costs the decoder, in bits charged on top of its own. At high qualities tiny leaves
 // (mostly single pixels) multiply, and the decoding time with them, while each buys little: from
-// the default quality up to 90 the charge grows to kLeafBits. At 90 it costs 0.2 dB at equal size
-// and saves a quarter of the decoding time.
+// the default quality up to 90 the charge grows to kLeafBits. On the test photographs at 90 it
+// costs 0.7 dB at equal size and saves a quarter of the decoding time; the default quality is
+// left alone, where even a bit took away the zoom's lead on a small picture.
 double LeafBits(int quality) {
   return kLeafBits * std::clamp((quality - kFifDefaultQuality) / (90.0 - kFifDefaultQuality), 0.0, 1.0);
 }
