@@ -116,12 +116,7 @@ class TPlaneEncoder {
   }
 
   double Node(int x, int y, int log2, std::vector<TFifBlock>& out) {
-    TFifBlock leaf;
-    leaf.x = x;
-    leaf.y = y;
-    leaf.log2 = log2;
-    leaf.w = std::min(1 << log2, src_.width - x);
-    leaf.h = std::min(1 << log2, src_.height - y);
+    TFifBlock leaf = NodeBlock(x, y, log2, src_.width, src_.height);
     double leafError = 0.0;
     double leafCost = Leaf(leaf, leafError) + leafCost_;
     if (log2 == p_.minLog2) {

@@ -48,12 +48,7 @@ class TMerger {
     }
     flat_ = allFlat && log2 <= maxLog2_;
     if (flat_) {
-      TFifBlock joined;
-      joined.x = x;
-      joined.y = y;
-      joined.log2 = log2;
-      joined.w = std::min(1 << log2, in_.width - x);
-      joined.h = std::min(1 << log2, in_.height - y);
+      const TFifBlock joined = NodeBlock(x, y, log2, in_.width, in_.height);
       double sum = 0.0;
       for (std::size_t i = first; i < out_.blocks.size(); ++i)
         sum += static_cast<double>(means_[i]) * out_.blocks[i].w * out_.blocks[i].h;

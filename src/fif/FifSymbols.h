@@ -4,6 +4,7 @@
 // (encoder) or reads (decoder), so the two sides cannot drift apart; streams before version 3
 // code each parameter as adaptive binary decisions, version 3 as symbols of the rANS coder.
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -27,6 +28,17 @@ struct TFifBlock {
   std::int32_t domainX = 0;    // top-left of the w x h domain in the half-size plane
   std::int32_t domainY = 0;
 };
+
+// The quadtree node at (x, y) of side 1 << log2 as a block, clipped to a plane of width x height.
+inline TFifBlock NodeBlock(int x, int y, int log2, int width, int height) {
+  TFifBlock b;
+  b.x = x;
+  b.y = y;
+  b.log2 = log2;
+  b.w = std::min(1 << log2, width - x);
+  b.h = std::min(1 << log2, height - y);
+  return b;
+}
 
 struct TFifPlane {
   int width = 0;
