@@ -321,11 +321,11 @@ class TPlaneWalk {
       return;
     }
     TFifBlock& b = LeafAt(x, y, log2);
-    b.x = x;
-    b.y = y;
-    b.log2 = log2;
-    b.w = std::min(1 << log2, plane_.width - x);
-    b.h = std::min(1 << log2, plane_.height - y);
+    b.x = static_cast<std::uint16_t>(x);
+    b.y = static_cast<std::uint16_t>(y);
+    b.log2 = static_cast<std::uint8_t>(log2);
+    b.w = static_cast<std::uint8_t>(std::min(1 << log2, plane_.width - x));
+    b.h = static_cast<std::uint8_t>(std::min(1 << log2, plane_.height - y));
     Leaf(b, level);
     map_.Record(b, p_.meanStep[static_cast<std::size_t>(level)]);
     ++cursor_;
@@ -357,12 +357,12 @@ class TPlaneWalk {
       const int py = y + (i >> 1);
       if (px >= plane_.width || py >= plane_.height) continue;
       TFifBlock& b = LeafAt(px, py, 0);
-      b.x = px;
-      b.y = py;
+      b.x = static_cast<std::uint16_t>(px);
+      b.y = static_cast<std::uint16_t>(py);
       b.w = b.h = 1;
-      const int predicted = MeanIndexNear(map_.PredictMean(px, py), level);
-      b.meanIndex = predicted + io_.MeanResidual(true, map_.Activity(px, py), 0);
-      if (b.meanIndex < 0 || b.meanIndex > maxMeanIndex_[level]) Damaged("block mean out of range");
+      const int mean = MeanIndexNear(map_.PredictMean(px, py), level) + io_.MeanResidual(true, map_.Activity(px, py), 0);
+      if (mean < 0 || mean > maxMeanIndex_[level]) Damaged("block mean out of range");
+      b.meanIndex = static_cast<std::int16_t>(mean);
       map_.RecordPixel(b, step);
       ++cursor_;
     }
@@ -370,9 +370,11 @@ class TPlaneWalk {
 
   void Leaf(TFifBlock& b, int level) {
     const int predicted = MeanIndexNear(map_.PredictMean(b.x, b.y), level);
-    const int residual = io_.MeanResidual(b.log2 == p_.minLog2, map_.Activity(b.x, b.y), b.meanIndex - predicted);
-    b.meanIndex = predicted + residual;
-    if (b.meanIndex < 0 || b.meanIndex > maxMeanIndex_[level]) Damaged("block mean out of range");
+    // Values are checked before they are stored: the block's fields hold only their valid ranges.
+    const int mean =
+        predicted + io_.MeanResidual(b.log2 == p_.minLog2, map_.Activity(b.x, b.y), b.meanIndex - predicted);
+    if (mean < 0 || mean > maxMeanIndex_[level]) Damaged("block mean out of range");
+    b.meanIndex = static_cast<std::int16_t>(mean);
 
     const int halfW = plane_.width / 2;
     const int halfH = plane_.height / 2;
@@ -387,9 +389,10 @@ class TPlaneWalk {
       b.contrast = 0;
       return;
     }
-    b.contrast = io_.Contrast(level, b.contrast);
-    if (std::abs(b.contrast) > p_.contrastLevels) Damaged("contrast out of range");
-    b.isometry = io_.Isometry(b.w == b.h, b.isometry);
+    const int contrast = io_.Contrast(level, b.contrast);
+    if (std::abs(contrast) > p_.contrastLevels) Damaged("contrast out of range");
+    b.contrast = static_cast<std::int8_t>(contrast);
+    b.isometry = static_cast<std::uint8_t>(io_.Isometry(b.w == b.h, b.isometry));
 
     const int radius = p_.searchRadius[level];
     const int step = p_.searchStep[level];
@@ -403,10 +406,11 @@ class TPlaneWalk {
     }
     io_.Offsets(level, ix, iy);
     if (ix > 2 * radius || iy > 2 * radius) Damaged("domain offset out of range");
-    b.domainX = baseX + (ix - radius) * step;
-    b.domainY = baseY + (iy - radius) * step;
-    if (b.domainX < 0 || b.domainY < 0 || b.domainX + b.w > halfW || b.domainY + b.h > halfH)
-      Damaged("domain outside the plane");
+    const int domainX = baseX + (ix - radius) * step;
+    const int domainY = baseY + (iy - radius) * step;
+    if (domainX < 0 || domainY < 0 || domainX + b.w > halfW || domainY + b.h > halfH) Damaged("domain outside the plane");
+    b.domainX = static_cast<std::uint16_t>(domainX);
+    b.domainY = static_cast<std::uint16_t>(domainY);
   }
 
   // The mean index of a level nearest to a mean value (halves rounded up): floor((2 value +

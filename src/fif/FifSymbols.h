@@ -16,27 +16,30 @@
 namespace qrl {
 
 // A range block: the quadtree square at (x, y) of side 1 << log2, clipped to the plane.
+// Sixteen bytes: pictures hold up to a leaf per pixel, and parsing and rendering stream through
+// them. Every field holds its whole range (sides up to 65535, blocks up to 128, means up to 318).
 struct TFifBlock {
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  std::int32_t w = 0;
-  std::int32_t h = 0;
-  std::int32_t log2 = 0;
-  std::int32_t meanIndex = 0;  // block mean = meanIndex * meanStep
-  std::int32_t contrast = 0;   // contrast = contrast / contrastDen; 0: a flat block, no domain
-  std::int32_t isometry = 0;   // bit 2 transpose (square blocks only), then bit 0 mirror x, bit 1 mirror y
-  std::int32_t domainX = 0;    // top-left of the w x h domain in the half-size plane
-  std::int32_t domainY = 0;
+  std::uint16_t x = 0;
+  std::uint16_t y = 0;
+  std::uint8_t w = 0;
+  std::uint8_t h = 0;
+  std::uint8_t log2 = 0;
+  std::int8_t contrast = 0;    // contrast = contrast / contrastDen; 0: a flat block, no domain
+  std::int16_t meanIndex = 0;  // block mean = meanIndex * meanStep of the block's level
+  std::uint8_t isometry = 0;   // bit 2 transpose (square blocks only), then bit 0 mirror x, bit 1 mirror y
+  std::uint16_t domainX = 0;   // top-left of the w x h domain in the half-size plane
+  std::uint16_t domainY = 0;
 };
+static_assert(sizeof(TFifBlock) == 16);
 
 // The quadtree node at (x, y) of side 1 << log2 as a block, clipped to a plane of width x height.
 inline TFifBlock NodeBlock(int x, int y, int log2, int width, int height) {
   TFifBlock b;
-  b.x = x;
-  b.y = y;
-  b.log2 = log2;
-  b.w = std::min(1 << log2, width - x);
-  b.h = std::min(1 << log2, height - y);
+  b.x = static_cast<std::uint16_t>(x);
+  b.y = static_cast<std::uint16_t>(y);
+  b.log2 = static_cast<std::uint8_t>(log2);
+  b.w = static_cast<std::uint8_t>(std::min(1 << log2, width - x));
+  b.h = static_cast<std::uint8_t>(std::min(1 << log2, height - y));
   return b;
 }
 
