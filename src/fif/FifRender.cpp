@@ -218,9 +218,32 @@ class TGridRenderer {
   TFifPixels StartAtOwnSize(TFifPixels& grid) const {
     const int halfW = (width_ + 1) / 2;
     TFifPixels half(static_cast<std::size_t>(halfW) * ((height_ + 1) / 2));
-    for (const std::uint32_t i : List(kFlat + kSingle)) {
-      const TFifBlock& b = plane_.blocks[i];
-      grid[Index(b.x, b.y)] = Mean(b);
+    // Single pixels come as the four leaves of a split 2 x 2 node, one after another: a whole
+    // quad gives its 2 x 2 mean straight away (summed as GroupMean sums), the rest wait for it.
+    const std::span<const std::uint32_t> singles = List(kFlat + kSingle);
+    std::vector<std::uint32_t> unpaired;
+    for (std::size_t k = 0; k < singles.size();) {
+      const TFifBlock& b = plane_.blocks[singles[k]];
+      float* const at = grid.data() + Index(b.x, b.y);
+      // Four flat single pixels in a row of the plane's blocks from an even place are one quad
+      // (older streams may map single pixels, which then sit in another list).
+      if (((b.x | b.y) & 1) == 0 && b.x + 1 < width_ && b.y + 1 < height_ && k + 3 < singles.size() &&
+          singles[k + 3] == singles[k] + 3) {
+        const float m0 = means_[singles[k]];
+        const float m1 = means_[singles[k + 1]];
+        const float m2 = means_[singles[k + 2]];
+        const float m3 = means_[singles[k + 3]];
+        at[0] = m0;
+        at[1] = m1;
+        at[width_] = m2;
+        at[width_ + 1] = m3;
+        half[static_cast<std::size_t>(b.y / 2) * halfW + b.x / 2] = 0.25f * ((m0 + m2) + (m1 + m3));
+        k += 4;
+        continue;
+      }
+      *at = means_[singles[k]];
+      unpaired.push_back(singles[k]);
+      ++k;
     }
     FillFlat<2>(kSquare2, grid);
     FillFlat<4>(kSquare4, grid);
@@ -231,7 +254,7 @@ class TGridRenderer {
     FillHalf<4>(kSquare4, grid, half, uneven);
     FillHalf<8>(kSquare8, grid, half, uneven);
     FillHalf<0>(kAnyShape, grid, half, uneven);
-    for (const std::uint32_t i : List(kFlat + kSingle)) {
+    for (const std::uint32_t i : unpaired) {
       const TFifBlock& b = plane_.blocks[i];
       if (((b.x | b.y) & 1) == 0)
         half[static_cast<std::size_t>(b.y / 2) * halfW + b.x / 2] = GroupMean(grid, b.x / 2, b.y / 2);
