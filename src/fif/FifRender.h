@@ -3,7 +3,8 @@
 // or smaller: each output pixel takes the contrast-scaled, mean-removed value of its domain point,
 // sampled from the previous iterate smoothed over twice the grid spacing. Iteration starts from
 // the block means; all passes but the last run on the half-size grid at whole-number scales, and
-// on the plane at half its size for reductions to more than a quarter of its pixels.
+// on the plane at half its size for reductions to more than a quarter of its pixels. Reduced
+// grids see groups of flat leaves smaller than their pixels as one leaf (FifShownPlane.h).
 // Enlarged axes take the attractor at the plane's own size, interpolated (FifResample.h).
 
 #include <cstdint>
