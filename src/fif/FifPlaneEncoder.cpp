@@ -112,7 +112,7 @@ class TPlaneEncoder {
     if (left && top) predicted = (at(cx - 1, cy) + at(cx, cy - 1) + 1) / 2;
     else if (left) predicted = at(cx - 1, cy);
     else if (top) predicted = at(cx, cy - 1);
-    return SignedBits(meanIndex - (2 * predicted + step) / (2 * step));
+    return SignedBits(meanIndex - NearestMeanIndex(predicted, step));
   }
 
   double Node(int x, int y, int log2, std::vector<TFifBlock>& out) {

@@ -47,8 +47,8 @@ int CodeBitTree(IO& io, TBitContext* contexts, int bits, int value) {
 
 // Memory of the leaves coded so far (cells of the smallest block size), for the mean
 // prediction and the context choices. Means are kept as values (index times the level's step),
-// since neighbours may have been quantised with other steps. Only the left and top neighbours are ever asked for, and
-// quadtree order visits every cell row left to right and every cell column top to bottom: the
+// since neighbours may have been quantised with other steps. Only the left and top neighbours
+// are ever asked for, and quadtree order visits every cell row left to right and every cell column top to bottom: the
 // left neighbour is the last leaf that touched the cell row, the top one the last that touched
 // the cell column. So a leaf writes its height and its width in cells, not its area.
 class TLeafMap {
@@ -360,21 +360,23 @@ class TPlaneWalk {
       b.x = static_cast<std::uint16_t>(px);
       b.y = static_cast<std::uint16_t>(py);
       b.w = b.h = 1;
-      const int mean = MeanIndexNear(map_.PredictMean(px, py), level) + io_.MeanResidual(true, map_.Activity(px, py), 0);
-      if (mean < 0 || mean > maxMeanIndex_[level]) Damaged("block mean out of range");
-      b.meanIndex = static_cast<std::int16_t>(mean);
+      CodeMean(b, level);
       map_.RecordPixel(b, step);
       ++cursor_;
     }
   }
 
-  void Leaf(TFifBlock& b, int level) {
+  // Values are checked before they are stored: the block's fields hold only their valid ranges.
+  void CodeMean(TFifBlock& b, int level) {
     const int predicted = MeanIndexNear(map_.PredictMean(b.x, b.y), level);
-    // Values are checked before they are stored: the block's fields hold only their valid ranges.
     const int mean =
         predicted + io_.MeanResidual(b.log2 == p_.minLog2, map_.Activity(b.x, b.y), b.meanIndex - predicted);
     if (mean < 0 || mean > maxMeanIndex_[level]) Damaged("block mean out of range");
     b.meanIndex = static_cast<std::int16_t>(mean);
+  }
+
+  void Leaf(TFifBlock& b, int level) {
+    CodeMean(b, level);
 
     const int halfW = plane_.width / 2;
     const int halfH = plane_.height / 2;
@@ -413,8 +415,7 @@ class TPlaneWalk {
     b.domainY = static_cast<std::uint16_t>(domainY);
   }
 
-  // The mean index of a level nearest to a mean value (halves rounded up): floor((2 value +
-  // step) / (2 step)), by a multiply that is exact for the values means reach.
+  // NearestMeanIndex for a level's step, by a multiply that is exact for the values means reach.
   int MeanIndexNear(int value, int level) const {
     return static_cast<int>((static_cast<std::uint32_t>(2 * value + p_.meanStep[static_cast<std::size_t>(level)]) *
                              halfStepReciprocal_[level]) >>

@@ -95,6 +95,9 @@ inline int DomainOffsetBits(int radius) {
   return bits;
 }
 inline int MaxMeanIndex(int meanStep) { return (255 + meanStep - 1) / meanStep; }
+// The mean index of a step nearest to a mean value, halves rounded up: how a predicted mean
+// value becomes the predicted index.
+inline int NearestMeanIndex(int value, int meanStep) { return (2 * value + meanStep) / (2 * meanStep); }
 
 class TSymbolWriter {
  public:
