@@ -1,10 +1,11 @@
 // Measures the FIF codec against libjpeg-turbo and libwebp in one run and prints the tables:
-// size, PSNR and decoding time side by side at three rates (FIF on one thread and on all cores),
-// the single-threaded time split into parsing and rendering, a 2x zoom (FIF of the half-size picture rendered at full size, against JPEG and WebP of the
-// half-size picture at equal bytes with bicubic upscaling), keyed edges (pixels whose key
-// membership, as the player judges it, differs from the source's) and encoding time per
-// megapixel. Times are minima over repeats: processor time of the calling thread for
-// single-threaded figures, wall time for the threaded ones.
+// size, PSNR and decoding time side by side at three rates (FIF on one thread and on all cores,
+// and the single-threaded time split into parsing and rendering), a 2x zoom (FIF of the
+// half-size picture rendered at full size, against JPEG and WebP of the half-size picture at
+// equal bytes with bicubic upscaling), keyed edges (pixels whose key membership, as the player
+// judges it, differs from the source's) and encoding time per megapixel. Times are minima over
+// repeats: processor time of the calling thread for single-threaded figures, wall time for the
+// threaded ones.
 //
 // Usage: fif_bench [PHOTO_DIR]   (default: the photographs beside the FIF tests)
 
